@@ -1,0 +1,30 @@
+# The two commands a newcomer needs: `make run` and `make test`. Both install what is missing.
+.PHONY: all deps native windows test test-native test-windows run bench package format clean
+
+all: native windows
+
+deps:
+	@scripts/install-deps.sh
+
+native: deps
+	cmake --preset native
+	cmake --build --preset native
+
+windows: deps
+	cmake --preset mingw
+	cmake --build --preset mingw
+
+test-native: native
+	ctest --preset native
+
+test-windows: windows
+	scripts/with-xvfb.sh ctest --preset mingw
+
+# Native tests first, then everything under Wine; ctest's summary of the Wine run ends it.
+test: test-native test-windows
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,31 @@
+// Where the reader's bytes come from: a file on disk, or memory in tests and fuzzing.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Copies up to `capacity` bytes into `buffer`; 0 means the end of the data.
+    virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
+};
+
+// Opens a file by path; returns null when it cannot be opened.
+using OpenByteSource = std::function<std::unique_ptr<ByteSource>(const std::string& path)>;
+
+// Opens a file on disk for reading, in binary mode: line ends are whitespace either way.
+std::unique_ptr<ByteSource> open_file(const std::string& path);
+
+class MemorySource final : public ByteSource {
+public:
+    explicit MemorySource(std::string_view data) : data_(data) {}
+    std::size_t read(char* buffer, std::size_t capacity) override;
+
+private:
+    std::string_view data_;
+};

@@ -1,0 +1,196 @@
+#include "mesh_reader.h"
+
+#include "token_scanner.h"
+
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+// A file whose records are scanned; the first failure ends the whole read.
+struct FileScan {
+    TokenScanner& scanner;
+    const std::string& path;
+    std::optional<ReadError> error;
+
+    bool failed() {
+        if (!error && scanner.label_too_long()) {
+            error = ReadError{ReadFailure::label_too_long, path};
+        }
+        return error.has_value();
+    }
+};
+
+// Scans the leading count. A count that cannot be read keeps the previous one.
+std::int32_t scan_count(FileScan& file, std::int32_t previous) {
+    std::int32_t count = previous;
+    file.scanner.scan_int(count);
+    if (count < 0) {
+        file.error = ReadError{ReadFailure::negative_count, file.path};
+    }
+    return count;
+}
+
+// Replaces `records` with `count` zero-filled records, releasing the old ones first so that
+// a load never holds two meshes' arrays at once.
+template <typename Record> bool replace_records(RecordArray<Record>& records, std::int32_t count) {
+    records = RecordArray<Record>();
+    auto fresh = RecordArray<Record>::zero_filled(static_cast<std::size_t>(count));
+    if (!fresh) {
+        return false;
+    }
+    records = std::move(*fresh);
+    return true;
+}
+
+// Each record stops at its first field that cannot be scanned; the fields after it keep
+// their zeros.
+void scan_node(TokenScanner& s, MeshNode& node) {
+    (void)(s.scan_label() && s.scan_real(node.x) && s.scan_real(node.y) && s.scan_int(node.mark));
+}
+
+void scan_element(TokenScanner& s, MeshElement& element) {
+    std::int32_t unused = 0;
+    (void)(s.scan_label() && s.scan_int(element.node_a) && s.scan_int(element.node_b) &&
+           s.scan_int(element.node_c) && s.scan_int(unused) && s.scan_int(unused) &&
+           s.scan_int(unused) && s.scan_int(unused) && s.scan_int(unused) && s.scan_int(unused) &&
+           s.scan_real(element.px) && s.scan_real(element.py) && s.scan_int(element.mark));
+}
+
+void scan_side(TokenScanner& s, MeshSide& side) {
+    (void)(s.scan_label() && s.scan_int(side.node_a) && s.scan_int(side.node_b) &&
+           s.scan_int(side.elem_a) && s.scan_int(side.elem_b) && s.scan_int(side.mark));
+}
+
+// The comparisons and their order decide ties and NaNs: a NaN never widens anything.
+void widen_extents(MeshModel& model, double x, double y) {
+    if (x >= model.x_max) {
+        model.x_max = x;
+    }
+    if (y >= model.y_max) {
+        model.y_max = y;
+    }
+    if (x <= model.x_min) {
+        model.x_min = x;
+    }
+    if (y <= model.y_min) {
+        model.y_min = y;
+    }
+}
+
+// One less, without wrapping below INT32_MIN (a saturated token).
+std::int32_t one_less(std::int32_t index) {
+    return index == std::numeric_limits<std::int32_t>::min() ? index : index - 1;
+}
+
+// In a 1-based set "no element" is written 0 or -1; both end as -1.
+std::int32_t one_less_element(std::int32_t element) {
+    const std::int32_t index = one_less(element);
+    return index == -2 ? -1 : index;
+}
+
+void convert_to_zero_based(MeshModel& model) {
+    for (MeshElement& element : model.elements) {
+        element.node_a = one_less(element.node_a);
+        element.node_b = one_less(element.node_b);
+        element.node_c = one_less(element.node_c);
+    }
+    for (MeshSide& side : model.sides) {
+        side.node_a = one_less(side.node_a);
+        side.node_b = one_less(side.node_b);
+        side.elem_a = one_less_element(side.elem_a);
+        side.elem_b = one_less_element(side.elem_b);
+    }
+}
+
+// Reads one file of the set: its count, the zero-filled array, then every record.
+template <typename Record, typename ScanRecord>
+std::optional<ReadError> read_records(ByteSource& source, const std::string& path,
+                                      RecordArray<Record>& records, ScanRecord scan_record) {
+    TokenScanner scanner(source);
+    FileScan file{scanner, path, std::nullopt};
+    const std::int32_t count = scan_count(file, static_cast<std::int32_t>(records.size()));
+    if (file.failed()) {
+        return file.error;
+    }
+    if (!replace_records(records, count)) {
+        return ReadError{ReadFailure::cannot_allocate, path};
+    }
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        scan_record(scanner, records[i], i);
+        if (file.failed()) {
+            return file.error;
+        }
+        // Past the end of the data every scan fails: the rest stay zero, and a node at the
+        // origin cannot widen extents that always contain it.
+        if (scanner.exhausted()) {
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view node_path,
+                                            const OpenByteSource& open) {
+    std::string path(node_path);
+    model.numbering_base = 0;
+
+    auto node_source = path.empty() ? nullptr : open(path);
+    if (!node_source) {
+        return ReadError{ReadFailure::cannot_open_node_file, path};
+    }
+    auto error = read_records(*node_source, path, model.nodes,
+                              [&model](TokenScanner& s, MeshNode& node, std::size_t i) {
+                                  scan_node(s, node);
+                                  widen_extents(model, node.x, node.y);
+                                  // The first label alone decides the numbering.
+                                  if (i == 0 && s.label() != "0:") {
+                                      model.numbering_base = 1;
+                                  }
+                              });
+    node_source.reset();
+    if (error) {
+        return error;
+    }
+
+    // The other two names differ from the node file's in the last character only.
+    path.back() = 'e';
+    auto element_source = open(path);
+    if (!element_source) {
+        return ReadError{ReadFailure::cannot_open_file, path};
+    }
+    error = read_records(
+        *element_source, path, model.elements,
+        [](TokenScanner& s, MeshElement& element, std::size_t) { scan_element(s, element); });
+    element_source.reset();
+    if (error) {
+        return error;
+    }
+
+    path.back() = 's';
+    auto side_source = open(path);
+    if (!side_source) {
+        return ReadError{ReadFailure::cannot_open_file, path};
+    }
+    error = read_records(*side_source, path, model.sides,
+                         [](TokenScanner& s, MeshSide& side, std::size_t) { scan_side(s, side); });
+    if (error) {
+        return error;
+    }
+
+    if (model.numbering_base == 1) {
+        convert_to_zero_based(model);
+    }
+    return std::nullopt;
+}
+
+void load_mesh_file_set(char* path) {
+    const std::string_view node_path(path);
+    if (auto error = read_mesh_file_set(current_mesh(), node_path)) {
+        report_read_failure(*error);
+        std::exit(-1);
+    }
+    path[node_path.size() - 1] = 's';
+}

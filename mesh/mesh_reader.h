@@ -1,0 +1,59 @@
+// Reader of a mesh file set: a node file, an element file and a side file whose names differ
+// only in their last character (mesh.n, mesh.e, mesh.s).
+//
+// read_mesh_file_set() reads the three files into a model and returns the first failure, if
+// any; on failure the model may hold part of the new mesh. load_mesh_file_set() is the
+// program's entry: it reads into the program-wide mesh and, on failure, reports the failure
+// to the user and ends the process with exit code -1.
+//
+// Each file is a count followed by that many records of whitespace-separated tokens, scanned
+// the way the C library's %s, %d and %lf conversions scan them: a malformed token stops its
+// record and the following records are read out of step, a file with fewer records than its
+// count leaves the rest zero-filled, and a count that cannot be read keeps the previous
+// load's count. None of that is an error. A set is numbered from 0 exactly when its first
+// node label is "0:"; otherwise its indices are converted from 1-based to 0-based.
+#pragma once
+
+#include "byte_source.h"
+#include "mesh_model.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The name every failure message carries.
+inline constexpr std::string_view program_name = "velmora";
+
+// Size of the node-path buffer handed to load_mesh_file_set, terminator included.
+inline constexpr std::size_t max_path_length = 260;
+
+enum class ReadFailure : std::uint8_t {
+    cannot_open_node_file,
+    cannot_open_file, // the element or the side file
+    cannot_allocate,
+    label_too_long,
+    negative_count,
+};
+
+struct ReadError {
+    ReadFailure failure;
+    std::string path; // the file being read
+};
+
+std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view node_path,
+                                            const OpenByteSource& open = open_file);
+
+// The line written to standard error for a failure; the node file's failure has a message
+// box instead (see report_read_failure).
+std::string read_failure_message(const ReadError& error);
+
+// Tells the user about a failure: a message box captioned "cannot open file" when the node
+// file cannot be opened, a line on standard error for everything else.
+void report_read_failure(const ReadError& error);
+
+// Reads the file set named by the zero-terminated node path in `path` (a writable buffer of
+// at most max_path_length characters) into current_mesh(). On return the buffer names the
+// side file: its last character has been overwritten with 'e', then with 's'. On failure
+// the process has ended with exit code -1.
+void load_mesh_file_set(char* path);

@@ -1,0 +1,73 @@
+// An array of plain records in zero-filled memory from calloc.
+//
+// calloc is the point: the system hands out zeroed pages lazily, so the zero-filled tail of a
+// file that claims more records than it holds costs address space, not work or memory, until
+// something writes to it; and a failed allocation is a null result the reader can report,
+// not an abort (as it would be under AddressSanitizer for operator new).
+#pragma once
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+#include <new>
+#include <optional>
+#include <type_traits>
+
+template <typename Record> class RecordArray {
+    // calloc's zero bytes are zero-valued records, and copies are byte copies.
+    static_assert(std::is_trivially_copyable_v<Record> && std::is_trivially_destructible_v<Record>);
+
+public:
+    RecordArray() = default;
+    RecordArray(std::initializer_list<Record> records)
+        : RecordArray(copy_of(records.begin(), records.size())) {}
+    RecordArray(const RecordArray& other) : RecordArray(copy_of(other.data(), other.size())) {}
+    RecordArray(RecordArray&&) noexcept = default;
+    RecordArray& operator=(const RecordArray& other) { return *this = RecordArray(other); }
+    RecordArray& operator=(RecordArray&&) noexcept = default;
+
+    // `count` zero-filled records, or nothing when the memory cannot be had.
+    static std::optional<RecordArray> zero_filled(std::size_t count) {
+        RecordArray array;
+        if (count != 0) {
+            array.records_.reset(static_cast<Record*>(std::calloc(count, sizeof(Record))));
+            if (!array.records_) {
+                return std::nullopt;
+            }
+        }
+        array.size_ = count;
+        return array;
+    }
+
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    Record* data() { return records_.get(); }
+    const Record* data() const { return records_.get(); }
+    Record& operator[](std::size_t i) { return records_.get()[i]; }
+    const Record& operator[](std::size_t i) const { return records_.get()[i]; }
+    Record* begin() { return data(); }
+    Record* end() { return data() + size_; }
+    const Record* begin() const { return data(); }
+    const Record* end() const { return data() + size_; }
+
+private:
+    struct Free {
+        void operator()(Record* records) const { std::free(records); }
+    };
+
+    static RecordArray copy_of(const Record* records, std::size_t count) {
+        auto array = zero_filled(count);
+        if (!array) {
+            throw std::bad_alloc();
+        }
+        if (count != 0) {
+            std::memcpy(array->data(), records, count * sizeof(Record));
+        }
+        return std::move(*array);
+    }
+
+    std::unique_ptr<Record, Free> records_;
+    std::size_t size_ = 0;
+};

@@ -1,0 +1,69 @@
+// Whitespace-separated token scanning with the rules of the C library's %s, %d and %lf
+// conversions, over a byte source read in large blocks.
+//
+// Each scan skips leading whitespace, converts the longest prefix the conversion accepts and
+// leaves the first character after it unread. A scan that fails has still consumed what it
+// looked at (the C library can push back only one character), so the next scan starts after
+// it, as a chain of fscanf calls would. Where the C library leaves a result undefined, these
+// rules hold instead: an integer beyond the 32-bit range saturates to INT32_MIN or
+// INT32_MAX, and a label longer than label_capacity is reported, not overrun.
+#pragma once
+
+#include "byte_source.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class TokenScanner {
+public:
+    static constexpr std::size_t label_capacity = 79;
+
+    explicit TokenScanner(ByteSource& source);
+
+    // %s: a run of non-whitespace characters. Fails at the end of the data, and when the
+    // run is longer than label_capacity (then label_too_long() is set).
+    bool scan_label();
+    // %d: an optional sign and decimal digits.
+    bool scan_int(std::int32_t& value);
+    // %lf: a decimal or hexadecimal real, "inf", "infinity" or "nan", with an optional sign.
+    bool scan_real(double& value);
+
+    // The last label scanned, up to its first zero character as a C string would be.
+    std::string_view label() const;
+    bool label_too_long() const { return label_too_long_; }
+    // True once the end of the data has been reached: every further scan fails.
+    bool exhausted() const { return at_end_ && next_ == end_; }
+
+private:
+    static constexpr int end_of_data = -1;
+
+    int get() {
+        if (next_ == end_ && !refill()) {
+            return end_of_data;
+        }
+        return static_cast<unsigned char>(*next_++);
+    }
+    // Pushes back the character get() just returned.
+    void unget(int c) {
+        if (c != end_of_data) {
+            --next_;
+        }
+    }
+    bool refill();
+    int skip_space();
+    bool scan_word(int c, std::string_view rest);
+    bool convert_real(double& value) const;
+
+    ByteSource& source_;
+    std::vector<char> buffer_;
+    const char* next_ = nullptr;
+    const char* end_ = nullptr;
+    bool at_end_ = false;
+    std::string real_; // characters of the real being converted
+    std::array<char, label_capacity> label_{};
+    std::size_t label_length_ = 0;
+    bool label_too_long_ = false;
+};

@@ -1,0 +1,20 @@
+# Sourced by the scripts that run Windows programs: a private Wine prefix under build/, made
+# once, quiet, and without the add-on installers a fresh prefix would otherwise offer.
+velmora_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX=${VELMORA_WINEPREFIX:-$velmora_root/build/wine-prefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+velmora_wine_prefix_ready() {
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    # Several tests may start at once; only the first makes the prefix.
+    (
+        flock 9
+        if [[ ! -f "$WINEPREFIX/.velmora-ready" ]]; then
+            wineboot --init >/dev/null 2>&1 || true
+            wineserver --wait || true
+            touch "$WINEPREFIX/.velmora-ready"
+        fi
+    ) 9>"$(dirname "$WINEPREFIX")/.wine-prefix.lock"
+}

@@ -1,0 +1,341 @@
+#include "memory_file_set.h"
+#include "mesh_reader.h"
+
+#include <array>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+// Two triangles on the unit square, numbered from 0, with sides marked 1 on the boundary.
+const char* const square_nodes = "4\n"
+                                 "0: 0.0 0.0 1\n"
+                                 "1: 1.0 0.0 1\n"
+                                 "2: 1.0 1.0 1\n"
+                                 "3: 0.0 1.0 1\n";
+const char* const square_elements = "2\n"
+                                    "0: 0 1 2 1 -1 -1 -1 -1 -1 0.66 0.33 0\n"
+                                    "1: 0 2 3 -1 -1 0 -1 -1 -1 0.33 0.66 0\n";
+const char* const square_sides = "5\n"
+                                 "0: 0 1 0 -1 1\n"
+                                 "1: 1 2 0 -1 1\n"
+                                 "2: 2 0 0 1 0\n"
+                                 "3: 2 3 1 -1 1\n"
+                                 "4: 3 0 1 -1 -1\n";
+
+MemoryFileSet square_with_first_label(const std::string& label) {
+    std::string nodes = square_nodes;
+    nodes.replace(nodes.find("0:"), 2, label);
+    return mesh_files(nodes, square_elements, square_sides);
+}
+
+TEST(NumberingBase, DecidedByTheFirstNodeLabelAlone) {
+    const struct {
+        const char* label;
+        std::int32_t base;
+    } cases[] = {{"0:", 0}, {"1:", 1}, {"00:", 1}, {"0", 1}, {"0:x", 1}, {"O:", 1}, {"a", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        MeshModel model;
+        ASSERT_FALSE(read_into(model, square_with_first_label(c.label)));
+        EXPECT_EQ(model.numbering_base, c.base);
+    }
+}
+
+TEST(NumberingBase, LaterLabelsAreNeverLookedAt) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(model, mesh_files("2\n1: 0 0 0\n0: 1 1 0\n", "0\n", "0\n")));
+    EXPECT_EQ(model.numbering_base, 1);
+    ASSERT_FALSE(read_into(model, mesh_files("2\n0: 0 0 0\nzz 1 1 0\n", "0\n", "0\n")));
+    EXPECT_EQ(model.numbering_base, 0);
+}
+
+TEST(NumberingBase, EachLoadDecidesAfresh) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(model, square_with_first_label("1:")));
+    EXPECT_EQ(model.numbering_base, 1);
+    ASSERT_FALSE(read_into(model, square_with_first_label("0:")));
+    EXPECT_EQ(model.numbering_base, 0);
+}
+
+TEST(MeshReader, ReadsEveryFieldOfAZeroBasedSet) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(model, mesh_files(square_nodes, square_elements, square_sides)));
+    ASSERT_EQ(model.node_count(), 4);
+    ASSERT_EQ(model.element_count(), 2);
+    ASSERT_EQ(model.side_count(), 5);
+    EXPECT_EQ(model.nodes[2].x, 1.0);
+    EXPECT_EQ(model.nodes[2].y, 1.0);
+    EXPECT_EQ(model.nodes[2].mark, 1);
+    const MeshElement& e = model.elements[1];
+    EXPECT_EQ(e.node_a, 0);
+    EXPECT_EQ(e.node_b, 2);
+    EXPECT_EQ(e.node_c, 3);
+    EXPECT_EQ(e.px, 0.33);
+    EXPECT_EQ(e.py, 0.66);
+    EXPECT_EQ(e.mark, 0);
+    const MeshSide& s = model.sides[2];
+    EXPECT_EQ(s.node_a, 2);
+    EXPECT_EQ(s.node_b, 0);
+    EXPECT_EQ(s.elem_a, 0);
+    EXPECT_EQ(s.elem_b, 1);
+    EXPECT_EQ(s.mark, 0);
+    EXPECT_EQ(model.sides[4].elem_b, -1) << "no conversion in a set numbered from 0";
+    EXPECT_EQ(model.sides[4].mark, -1);
+}
+
+TEST(MeshReader, ConvertsAOneBasedSetToZeroBasedIndices) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(model, mesh_files("3\n1: 0 0 5\n2: 2 0 6\n3: 0 2 7\n",
+                                             "1\n1: 1 2 3 9 9 9 9 9 9 0.5 0.25 4\n",
+                                             "3\n"
+                                             "1: 1 2 1 0 -1\n"
+                                             "2: 2 3 1 -1 0\n"
+                                             "3: 3 1 -1 1 2\n")));
+    EXPECT_EQ(model.numbering_base, 1);
+    const MeshElement& e = model.elements[0];
+    EXPECT_EQ((std::array{e.node_a, e.node_b, e.node_c}), (std::array{0, 1, 2}));
+    EXPECT_EQ(e.px, 0.5) << "reals are never changed";
+    EXPECT_EQ(e.py, 0.25);
+    EXPECT_EQ(e.mark, 4) << "markers are never changed";
+    EXPECT_EQ(model.nodes[0].mark, 5);
+    const struct {
+        std::int32_t node_a, node_b, elem_a, elem_b, mark;
+    } expected[] = {{0, 1, 0, -1, -1}, {1, 2, 0, -1, 0}, {2, 0, -1, 0, 2}};
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(i);
+        const MeshSide& s = model.sides[i];
+        EXPECT_EQ(s.node_a, expected[i].node_a);
+        EXPECT_EQ(s.node_b, expected[i].node_b);
+        EXPECT_EQ(s.elem_a, expected[i].elem_a) << "0 and -1 both mean no element";
+        EXPECT_EQ(s.elem_b, expected[i].elem_b);
+        EXPECT_EQ(s.mark, expected[i].mark);
+    }
+}
+
+TEST(MeshReader, ConversionDoesNotWrapASaturatedIndex) {
+    MeshModel model;
+    ASSERT_FALSE(
+        read_into(model, mesh_files("1\n1: 0 0 0\n", "1\n1: -9999999999 1 1 0 0 0 0 0 0 0 0 0\n",
+                                    "1\n1: 1 1 -9999999999 1 0\n")));
+    constexpr auto int_min = std::numeric_limits<std::int32_t>::min();
+    EXPECT_EQ(model.elements[0].node_a, int_min);
+    EXPECT_EQ(model.elements[0].node_b, 0);
+    EXPECT_EQ(model.sides[0].elem_a, int_min);
+}
+
+TEST(MeshReader, KeepsIndicesOutsideTheArraysAsRead) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(model, mesh_files("1\n0: 0 0 0\n", "1\n0: 0 7 -3 0 0 0 0 0 0 0 0 0\n",
+                                             "1\n0: 0 9 4 -7 0\n")));
+    EXPECT_EQ(model.elements[0].node_b, 7);
+    EXPECT_EQ(model.elements[0].node_c, -3);
+    EXPECT_EQ(model.sides[0].node_b, 9);
+    EXPECT_EQ(model.sides[0].elem_a, 4);
+    EXPECT_EQ(model.sides[0].elem_b, -7);
+}
+
+TEST(Extents, StartAtTheOriginAndCoverTheFirstMesh) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(model, mesh_files("1\n0: 3 -2 0\n", "0\n", "0\n")));
+    EXPECT_EQ(model.x_min, 0.0);
+    EXPECT_EQ(model.x_max, 3.0);
+    EXPECT_EQ(model.y_min, -2.0);
+    EXPECT_EQ(model.y_max, 0.0);
+}
+
+TEST(Extents, OfAPositiveMeshIncludeTheOrigin) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(model, mesh_files("2\n0: 5 7 0\n1: 9 8 0\n", "0\n", "0\n")));
+    EXPECT_EQ(model.x_min, 0.0);
+    EXPECT_EQ(model.y_min, 0.0);
+    EXPECT_EQ(model.x_max, 9.0);
+    EXPECT_EQ(model.y_max, 8.0);
+}
+
+TEST(Extents, OnlyWidenAcrossLoads) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(model, mesh_files("2\n0: -10 -20 0\n1: 100 200 0\n", "0\n", "0\n")));
+    ASSERT_FALSE(read_into(model, mesh_files("2\n0: 1 1 0\n1: 150 2 0\n", "0\n", "0\n")));
+    EXPECT_EQ(model.x_min, -10.0);
+    EXPECT_EQ(model.x_max, 150.0);
+    EXPECT_EQ(model.y_min, -20.0);
+    EXPECT_EQ(model.y_max, 200.0);
+    EXPECT_EQ(model.node_count(), 2) << "the arrays are replaced, not appended to";
+    EXPECT_EQ(model.nodes[1].x, 150.0);
+}
+
+TEST(Extents, ANanCoordinateWidensNothing) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(model, mesh_files("2\n0: nan 4 0\n1: 2 -nan 0\n", "0\n", "0\n")));
+    EXPECT_EQ(model.x_max, 2.0);
+    EXPECT_EQ(model.y_max, 4.0);
+    EXPECT_EQ(model.x_min, 0.0);
+    EXPECT_EQ(model.y_min, 0.0);
+}
+
+bool same_model(const MeshModel& a, const MeshModel& b) {
+    const auto bytes_equal = [](const auto& x, const auto& y) {
+        return x.size() == y.size() &&
+               (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof x[0]) == 0);
+    };
+    return bytes_equal(a.nodes, b.nodes) && bytes_equal(a.elements, b.elements) &&
+           bytes_equal(a.sides, b.sides) && a.numbering_base == b.numbering_base &&
+           a.x_min == b.x_min && a.x_max == b.x_max && a.y_min == b.y_min && a.y_max == b.y_max;
+}
+
+std::string all_on_one_line(std::string text) {
+    for (char& c : text) {
+        if (c == '\n') {
+            c = ' ';
+        }
+    }
+    return text;
+}
+
+std::string one_token_per_line(std::string text) {
+    for (char& c : text) {
+        if (c == ' ') {
+            c = '\n';
+        }
+    }
+    return "\t\r\n" + text;
+}
+
+TEST(MeshReader, LineStructureCarriesNoMeaning) {
+    MeshModel by_record;
+    ASSERT_FALSE(read_into(by_record, mesh_files(square_nodes, square_elements, square_sides)));
+    for (auto layout : {all_on_one_line, one_token_per_line}) {
+        MeshModel model;
+        ASSERT_FALSE(read_into(model, mesh_files(layout(square_nodes), layout(square_elements),
+                                                 layout(square_sides))));
+        EXPECT_TRUE(same_model(model, by_record));
+    }
+}
+
+TEST(ShortFile, LoadsWithZeroFilledRecordsAtTheEnd) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(
+        model, mesh_files("3\n0: 1 2 3\n1: 4 5\n", "2\n0: 0 1 1\n", "4\n0: 0 1 0 -1 1\n")));
+    ASSERT_EQ(model.node_count(), 3);
+    EXPECT_EQ(model.nodes[1].x, 4.0);
+    EXPECT_EQ(model.nodes[1].y, 5.0);
+    EXPECT_EQ(model.nodes[1].mark, 0);
+    EXPECT_EQ(model.nodes[2].x, 0.0);
+    ASSERT_EQ(model.element_count(), 2);
+    EXPECT_EQ(model.elements[0].node_c, 1);
+    EXPECT_EQ(model.elements[0].mark, 0);
+    EXPECT_EQ(model.elements[1].node_a, 0);
+    ASSERT_EQ(model.side_count(), 4);
+    EXPECT_EQ(model.sides[3].mark, 0);
+}
+
+TEST(ShortFile, AMissingCountKeepsThePreviousLoadsCount) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(model, mesh_files(square_nodes, square_elements, square_sides)));
+    ASSERT_FALSE(read_into(model, mesh_files(square_nodes, "", "  \n")));
+    EXPECT_EQ(model.element_count(), 2);
+    EXPECT_EQ(model.side_count(), 5);
+    EXPECT_EQ(model.sides[2].elem_b, 0) << "the records are zero-filled afresh";
+    MeshModel fresh;
+    ASSERT_FALSE(read_into(fresh, mesh_files("x", "", "")));
+    EXPECT_EQ(fresh.node_count(), 0);
+}
+
+TEST(ShortFile, ACountOfZeroGivesAnEmptyArray) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(model, mesh_files(square_nodes, square_elements, square_sides)));
+    ASSERT_FALSE(read_into(model, mesh_files("0", "0", "0")));
+    EXPECT_EQ(model.node_count(), 0);
+    EXPECT_EQ(model.element_count(), 0);
+    EXPECT_EQ(model.side_count(), 0);
+    EXPECT_EQ(model.numbering_base, 0) << "no first label was read";
+}
+
+TEST(MalformedToken, PutsTheFollowingRecordsOutOfStep) {
+    MeshModel model;
+    ASSERT_FALSE(
+        read_into(model, mesh_files("3\n0: 1.0 abc 7\n1: 2.0 3.0 4\n2: 5 6 7\n", "0", "0")));
+    // The first record stops at "abc"; the second starts there, its label taking "abc".
+    EXPECT_EQ(model.nodes[0].x, 1.0);
+    EXPECT_EQ(model.nodes[0].y, 0.0);
+    EXPECT_EQ(model.nodes[0].mark, 0);
+    EXPECT_EQ(model.nodes[1].x, 7.0);
+    EXPECT_EQ(model.nodes[1].y, 1.0) << "1: reads as 1, leaving the colon";
+    EXPECT_EQ(model.nodes[1].mark, 0) << "the colon is no integer";
+    EXPECT_EQ(model.nodes[2].x, 2.0) << "the colon became the third label";
+    EXPECT_EQ(model.nodes[2].y, 3.0);
+    EXPECT_EQ(model.nodes[2].mark, 4);
+}
+
+TEST(MeshReader, DerivesTheOtherNamesByReplacingTheLastCharacter) {
+    const struct {
+        const char* node_path;
+        const char* element_path;
+        const char* side_path;
+    } cases[] = {{"mesh.n", "mesh.e", "mesh.s"},
+                 {"dir/mesh.nod", "dir/mesh.noe", "dir/mesh.nos"},
+                 {"x", "e", "s"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.node_path);
+        MemoryFileSet set{{{c.node_path, "0"}, {c.element_path, "0"}, {c.side_path, "0"}}, {}};
+        MeshModel model;
+        ASSERT_FALSE(read_into(model, set, c.node_path));
+        EXPECT_EQ(set.opened, (std::vector<std::string>{c.node_path, c.element_path, c.side_path}));
+    }
+}
+
+TEST(ReadFailure, NamesTheFileAndTheCause) {
+    const std::string long_label(80, 'L');
+    const struct {
+        const char* name;
+        MemoryFileSet set;
+        ReadFailure failure;
+        const char* path;
+    } cases[] = {
+        {"no node file",
+         {{{"mesh.e", "0"}, {"mesh.s", "0"}}, {}},
+         ReadFailure::cannot_open_node_file,
+         "mesh.n"},
+        {"no element file",
+         {{{"mesh.n", "0"}, {"mesh.s", "0"}}, {}},
+         ReadFailure::cannot_open_file,
+         "mesh.e"},
+        {"no side file",
+         {{{"mesh.n", "0"}, {"mesh.e", "0"}}, {}},
+         ReadFailure::cannot_open_file,
+         "mesh.s"},
+        {"negative node count", mesh_files("-1", "0", "0"), ReadFailure::negative_count, "mesh.n"},
+        {"negative side count", mesh_files("0", "0", "-5 0: 0 0"), ReadFailure::negative_count,
+         "mesh.s"},
+        {"long first label", mesh_files("1 " + long_label + " 0 0 0", "0", "0"),
+         ReadFailure::label_too_long, "mesh.n"},
+        {"long later label", mesh_files("0", "2 0: 1 1 1 0 0 0 0 0 0 0 0 0 " + long_label, "0"),
+         ReadFailure::label_too_long, "mesh.e"},
+        // A count beyond the 32-bit range saturates, and that many records cannot be had.
+        {"huge count", mesh_files("99999999999999", "0", "0"), ReadFailure::cannot_allocate,
+         "mesh.n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MeshModel model;
+        const auto error = read_into(model, c.set);
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->failure, c.failure);
+        EXPECT_EQ(error->path, c.path);
+    }
+}
+
+TEST(ReadFailure, MessagesCarryTheProgramName) {
+    EXPECT_EQ(read_failure_message({ReadFailure::cannot_open_file, "dir/a.e"}),
+              "velmora: cannot open file: dir/a.e\n\n");
+    EXPECT_EQ(read_failure_message({ReadFailure::cannot_allocate, "a.s"}),
+              "velmora: cannot allocate enough memory\n\n");
+    EXPECT_EQ(read_failure_message({ReadFailure::label_too_long, "a.n"}),
+              "velmora: label longer than 79 characters in file: a.n\n\n");
+    EXPECT_EQ(read_failure_message({ReadFailure::negative_count, "a.e"}),
+              "velmora: negative count in file: a.e\n\n");
+}
+
+} // namespace

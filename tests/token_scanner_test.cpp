@@ -1,0 +1,215 @@
+#include "token_scanner.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <limits>
+#include <string>
+
+namespace {
+
+// Hands out its data a few bytes at a time, so that tokens straddle the scanner's refills.
+class TrickleSource final : public ByteSource {
+public:
+    TrickleSource(std::string_view data, std::size_t step) : data_(data), step_(step) {}
+    std::size_t read(char* buffer, std::size_t capacity) override {
+        MemorySource rest(data_.substr(0, std::min({capacity, step_, data_.size()})));
+        const std::size_t count = rest.read(buffer, capacity);
+        data_.remove_prefix(count);
+        return count;
+    }
+
+private:
+    std::string_view data_;
+    std::size_t step_;
+};
+
+// What the next label scan sees after a conversion; "" when nothing is left.
+std::string rest_after(TokenScanner& scanner) {
+    return scanner.scan_label() ? std::string(scanner.label()) : std::string();
+}
+
+struct RealCase {
+    const char* input;
+    bool assigned;
+    double value; // when assigned
+    const char* rest;
+};
+
+constexpr double inf = std::numeric_limits<double>::infinity();
+
+const RealCase real_cases[] = {
+    {"1e5", true, 1e5, ""},
+    {".5", true, 0.5, ""},
+    {"-0", true, -0.0, ""},
+    {"+7", true, 7.0, ""},
+    {"0.1", true, 0.1, ""},
+    {"  \t\r\n 42", true, 42.0, ""},
+    {"inf", true, inf, ""},
+    {"-Infinity", true, -inf, ""},
+    {"infx", true, inf, "x"},
+    {"0x1p3", true, 8.0, ""},
+    {"-0X1.8P1", true, -3.0, ""},
+    {"0x.8", true, 0.5, ""},
+    {"0x.", true, 0.0, ""},
+    {"1e", true, 1.0, ""},
+    {"1e+", true, 1.0, ""},
+    {"1ex", true, 1.0, "x"},
+    {"3.x", true, 3.0, "x"},
+    {"12abc", true, 12.0, "abc"},
+    {"1.5.3", true, 1.5, ".3"},
+    {"1e5e3", true, 1e5, "e3"},
+    {"1e400", true, inf, ""},
+    {"-1e400", true, -inf, ""},
+    {"1e-400", true, 0.0, ""},
+    {"4.9406564584124654e-324", true, std::numeric_limits<double>::denorm_min(), ""},
+    {"179769313486231570814527423731704356798070567525844996598917476803157260780028538760589"
+     "558632766878171540458953514382464234321326889464182768467546703537516986049910576551282"
+     "076245490090389328944075868508455133942304583236903222948165808559332123348274797826204"
+     "144723168738177180919299881250404026184124858368",
+     true, std::numeric_limits<double>::max(), ""},
+    // Failures consume what they looked at; the next scan starts after it.
+    {".", false, 0, ""},
+    {"-x", false, 0, "x"},
+    {"+", false, 0, ""},
+    {"0x", false, 0, ""},
+    {"0xg", false, 0, "g"},
+    {"nax 5", false, 0, "5"},
+    {"infinix y", false, 0, "y"},
+    {"e5", false, 0, "e5"},
+    {"abc", false, 0, "abc"},
+    {"", false, 0, ""},
+};
+
+TEST(TokenScannerReal, ConvertsLikeTheCLibrary) {
+    for (const RealCase& c : real_cases) {
+        SCOPED_TRACE(c.input);
+        MemorySource source(c.input);
+        TokenScanner scanner(source);
+        double value = 12345.0;
+        EXPECT_EQ(scanner.scan_real(value), c.assigned);
+        if (c.assigned) {
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(value), std::bit_cast<std::uint64_t>(c.value));
+        } else {
+            EXPECT_EQ(value, 12345.0) << "a failed scan leaves the field alone";
+        }
+        EXPECT_EQ(rest_after(scanner), c.rest);
+    }
+}
+
+TEST(TokenScannerReal, NanKeepsItsSign) {
+    MemorySource source("nan -NaN");
+    TokenScanner scanner(source);
+    double value = 0;
+    ASSERT_TRUE(scanner.scan_real(value));
+    EXPECT_TRUE(std::isnan(value));
+    EXPECT_FALSE(std::signbit(value));
+    ASSERT_TRUE(scanner.scan_real(value));
+    EXPECT_TRUE(std::isnan(value));
+    EXPECT_TRUE(std::signbit(value));
+}
+
+struct IntCase {
+    const char* input;
+    bool assigned;
+    std::int32_t value;
+    const char* rest;
+};
+
+constexpr std::int32_t int_max = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t int_min = std::numeric_limits<std::int32_t>::min();
+
+const IntCase int_cases[] = {
+    {"42", true, 42, ""},
+    {"+5", true, 5, ""},
+    {"-5", true, -5, ""},
+    {"007", true, 7, ""},
+    {"12abc", true, 12, "abc"},
+    {"1.5", true, 1, ".5"},
+    {"0x10", true, 0, "x10"},
+    {"2147483647", true, int_max, ""},
+    {"-2147483648", true, int_min, ""},
+    // Beyond the 32-bit range the value saturates and the whole token is consumed.
+    {"2147483648", true, int_max, ""},
+    {"99999999999999999999999 7", true, int_max, "7"},
+    {"-2147483649", true, int_min, ""},
+    {"-99999999999999999999999", true, int_min, ""},
+    {"-", false, 0, ""},
+    {"-x", false, 0, "x"},
+    {"x", false, 0, "x"},
+    {"", false, 0, ""},
+};
+
+TEST(TokenScannerInt, ConvertsAndSaturates) {
+    for (const IntCase& c : int_cases) {
+        SCOPED_TRACE(c.input);
+        MemorySource source(c.input);
+        TokenScanner scanner(source);
+        std::int32_t value = 12345;
+        EXPECT_EQ(scanner.scan_int(value), c.assigned);
+        EXPECT_EQ(value, c.assigned ? c.value : 12345);
+        EXPECT_EQ(rest_after(scanner), c.rest);
+    }
+}
+
+TEST(TokenScannerLabel, TakesUpToSeventyNineCharacters) {
+    const std::string longest(79, 'a');
+    const std::string too_long(80, 'b');
+    const std::string input = longest + "\n" + too_long + " c";
+    MemorySource source(input);
+    TokenScanner scanner(source);
+    ASSERT_TRUE(scanner.scan_label());
+    EXPECT_EQ(scanner.label(), longest);
+    EXPECT_FALSE(scanner.label_too_long());
+    EXPECT_FALSE(scanner.scan_label());
+    EXPECT_TRUE(scanner.label_too_long());
+}
+
+TEST(TokenScannerLabel, ReadsUpToAZeroCharacterLikeACString) {
+    const std::string input("0:\0x 5", 6);
+    MemorySource source(input);
+    TokenScanner scanner(source);
+    ASSERT_TRUE(scanner.scan_label());
+    EXPECT_EQ(scanner.label(), "0:");
+    std::int32_t value = 0;
+    ASSERT_TRUE(scanner.scan_int(value));
+    EXPECT_EQ(value, 5);
+}
+
+TEST(TokenScanner, TokensAcrossBlockBoundariesReadTheSame) {
+    const std::string input = "3\n0: -1.25e-3 0x1p-2 -7\n1: inf 3.x 12abc .5e1 +0 2147483648\n";
+    for (std::size_t step : {1u, 2u, 3u, 5u, 7u, 1024u}) {
+        SCOPED_TRACE(step);
+        TrickleSource source(input, step);
+        TokenScanner scanner(source);
+        std::int32_t count = 0, mark = 0;
+        double x = 0, y = 0;
+        ASSERT_TRUE(scanner.scan_int(count));
+        EXPECT_EQ(count, 3);
+        ASSERT_TRUE(scanner.scan_label());
+        EXPECT_EQ(scanner.label(), "0:");
+        ASSERT_TRUE(scanner.scan_real(x) && scanner.scan_real(y) && scanner.scan_int(mark));
+        EXPECT_EQ(x, -1.25e-3);
+        EXPECT_EQ(y, 0.25);
+        EXPECT_EQ(mark, -7);
+        ASSERT_TRUE(scanner.scan_label() && scanner.scan_real(x) && scanner.scan_real(y));
+        EXPECT_EQ(x, inf);
+        EXPECT_EQ(y, 3.0);
+        EXPECT_FALSE(scanner.scan_int(mark)) << "the x of 3.x is no integer";
+        ASSERT_TRUE(scanner.scan_label());
+        EXPECT_EQ(scanner.label(), "x");
+        ASSERT_TRUE(scanner.scan_int(mark));
+        EXPECT_EQ(mark, 12);
+        ASSERT_TRUE(scanner.scan_label());
+        EXPECT_EQ(scanner.label(), "abc");
+        ASSERT_TRUE(scanner.scan_real(x) && scanner.scan_real(y) && scanner.scan_int(mark));
+        EXPECT_EQ(x, 5.0);
+        EXPECT_EQ(y, 0.0);
+        EXPECT_EQ(mark, int_max);
+        EXPECT_FALSE(scanner.scan_label());
+        EXPECT_TRUE(scanner.exhausted());
+    }
+}
+
+} // namespace
