@@ -339,3 +339,33 @@ TEST(ReadFailure, MessagesCarryTheProgramName) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(BundledExamples, LoadWithTheirOwnNumbering) {
+    const struct {
+        const char* name;
+        std::int32_t base, nodes, elements, sides, hidden_sides;
+    } cases[] = {{"plate", 0, 35, 48, 82, 4}, {"channel", 1, 27, 32, 58, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MeshModel model;
+        const std::string path = std::string(EXAMPLES_DIR) + "/" + c.name + ".n";
+        ASSERT_FALSE(read_mesh_file_set(model, path));
+        EXPECT_EQ(model.numbering_base, c.base);
+        EXPECT_EQ(model.node_count(), c.nodes);
+        EXPECT_EQ(model.element_count(), c.elements);
+        EXPECT_EQ(model.side_count(), c.sides);
+        std::int32_t hidden = 0;
+        for (const MeshSide& side : model.sides) {
+            hidden += side.mark == -1;
+            EXPECT_TRUE(side.node_a >= 0 && side.node_a < model.node_count());
+            EXPECT_TRUE(side.node_b >= 0 && side.node_b < model.node_count());
+            EXPECT_TRUE(side.elem_a >= -1 && side.elem_a < model.element_count());
+            EXPECT_TRUE(side.elem_b >= -1 && side.elem_b < model.element_count());
+        }
+        EXPECT_EQ(hidden, c.hidden_sides);
+    }
+}
+
+} // namespace
