@@ -10,10 +10,6 @@ namespace {
 
 constexpr std::size_t block_size = std::size_t{1} << 20;
 
-// The C locale's isspace, without the locale lookup.
-constexpr bool is_space(int c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 constexpr bool is_digit(int c) {
     return c >= '0' && c <= '9';
 }
@@ -22,6 +18,12 @@ constexpr bool is_hex_digit(int c) {
 }
 constexpr int to_lower(int c) {
     return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+}
+
+// "-inf" and "-nan" take the long way with the rest of the words.
+bool is_alpha_after_sign(const char* p) {
+    return *p == '-' && (to_lower(static_cast<unsigned char>(p[1])) == 'i' ||
+                         to_lower(static_cast<unsigned char>(p[1])) == 'n');
 }
 
 } // namespace
@@ -42,12 +44,42 @@ bool TokenScanner::refill() {
     return true;
 }
 
-int TokenScanner::skip_space() {
-    int c = get();
-    while (is_space(c)) {
-        c = get();
+// Moves the unread bytes to the front and tops the buffer up, so that any token shorter than
+// `lookahead` lies wholly in the buffer unless the data ends first.
+void TokenScanner::ensure_lookahead() {
+    if (at_end_ || end_ - next_ >= lookahead) {
+        return;
     }
-    return c;
+    const std::size_t kept = static_cast<std::size_t>(end_ - next_);
+    if (kept != 0) {
+        std::memmove(buffer_.data(), next_, kept);
+    }
+    next_ = buffer_.data();
+    end_ = next_ + kept;
+    while (end_ - next_ < lookahead) {
+        const std::size_t count =
+            source_.read(buffer_.data() + (end_ - next_), buffer_.size() - kept);
+        if (count == 0) {
+            at_end_ = true;
+            return;
+        }
+        end_ += count;
+    }
+}
+
+bool TokenScanner::start_token_near_end() {
+    for (;;) {
+        while (next_ != end_ && is_space(static_cast<unsigned char>(*next_))) {
+            ++next_;
+        }
+        if (next_ != end_) {
+            ensure_lookahead();
+            return true;
+        }
+        if (!refill()) {
+            return false;
+        }
+    }
 }
 
 std::string_view TokenScanner::label() const {
@@ -56,11 +88,11 @@ std::string_view TokenScanner::label() const {
 }
 
 bool TokenScanner::scan_label() {
-    int c = skip_space();
-    if (c == end_of_data) {
+    if (!start_token()) {
         return false;
     }
     std::size_t length = 0;
+    int c = get();
     do {
         if (length == label_capacity) {
             label_too_long_ = true;
@@ -75,10 +107,28 @@ bool TokenScanner::scan_label() {
 }
 
 bool TokenScanner::scan_int(std::int32_t& value) {
-    int c = skip_space();
-    if (c == end_of_data) {
+    if (!start_token()) {
         return false;
     }
+    // Up to nine digits cannot overflow and convert in place; the rest goes the long way.
+    const char* p = next_;
+    const bool negative = *p == '-';
+    p += negative || *p == '+';
+    const char* const digits = p;
+    std::int32_t magnitude = 0;
+    while (p != end_ && p - digits < 9 && is_digit(static_cast<unsigned char>(*p))) {
+        magnitude = magnitude * 10 + (*p++ - '0');
+    }
+    if (p != digits && (p != end_ ? !is_digit(static_cast<unsigned char>(*p)) : at_end_)) {
+        value = negative ? -magnitude : magnitude;
+        next_ = p;
+        return true;
+    }
+    return scan_int_by_character(value);
+}
+
+bool TokenScanner::scan_int_by_character(std::int32_t& value) {
+    int c = get();
     const bool negative = c == '-';
     if (c == '-' || c == '+') {
         c = get();
@@ -115,10 +165,27 @@ bool TokenScanner::scan_word(int c, std::string_view rest) {
 }
 
 bool TokenScanner::scan_real(double& value) {
-    int c = skip_space();
-    if (c == end_of_data) {
+    if (!start_token()) {
         return false;
     }
+    // The common decimal forms convert in place. The C library collects characters by rules
+    // of its own, but where from_chars stops at the end of the token both take the whole
+    // token; "inf", "nan" and everything else go the long way.
+    const char first = *next_;
+    if (is_digit(first) || first == '-' || first == '.') {
+        double converted = 0.0;
+        const auto [end, error] = std::from_chars(next_, end_, converted);
+        if (error == std::errc{} && ends_token(end) && !is_alpha_after_sign(next_)) {
+            value = converted;
+            next_ = end;
+            return true;
+        }
+    }
+    return scan_real_by_character(value);
+}
+
+bool TokenScanner::scan_real_by_character(double& value) {
+    int c = get();
     real_.clear();
     std::size_t sign_length = 0;
     if (c == '-' || c == '+') {

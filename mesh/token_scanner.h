@@ -17,6 +17,11 @@
 #include <string_view>
 #include <vector>
 
+// The C locale's isspace, without the locale lookup.
+constexpr bool is_space(int c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
 class TokenScanner {
 public:
     static constexpr std::size_t label_capacity = 79;
@@ -39,6 +44,8 @@ public:
 
 private:
     static constexpr int end_of_data = -1;
+    // Tokens shorter than this are converted in place, without copying.
+    static constexpr std::ptrdiff_t lookahead = 128;
 
     int get() {
         if (next_ == end_ && !refill()) {
@@ -53,7 +60,23 @@ private:
         }
     }
     bool refill();
-    int skip_space();
+    void ensure_lookahead();
+    // Skips whitespace and makes sure the token that follows is in the buffer, unless it is
+    // longer than the lookahead; false at the end of the data.
+    bool start_token() {
+        while (next_ != end_ && is_space(static_cast<unsigned char>(*next_))) {
+            ++next_;
+        }
+        return end_ - next_ >= lookahead || start_token_near_end();
+    }
+    bool start_token_near_end();
+    // True when a number ending at `p` ends its token, so that the C library would have
+    // stopped exactly there too.
+    bool ends_token(const char* p) const {
+        return p != end_ ? is_space(static_cast<unsigned char>(*p)) : at_end_;
+    }
+    bool scan_int_by_character(std::int32_t& value);
+    bool scan_real_by_character(double& value);
     bool scan_word(int c, std::string_view rest);
     bool convert_real(double& value) const;
 
