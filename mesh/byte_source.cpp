@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -11,13 +13,15 @@ struct FileCloser {
 
 class FileSource final : public ByteSource {
 public:
-    explicit FileSource(std::FILE* file) : file_(file) {}
+    FileSource(std::FILE* file, std::uint64_t size) : file_(file), size_(size) {}
     std::size_t read(char* buffer, std::size_t capacity) override {
         return std::fread(buffer, 1, capacity, file_.get());
     }
+    std::uint64_t size() const override { return size_; }
 
 private:
     std::unique_ptr<std::FILE, FileCloser> file_;
+    std::uint64_t size_;
 };
 
 } // namespace
@@ -27,7 +31,9 @@ std::unique_ptr<ByteSource> open_file(const std::string& path) {
     if (file == nullptr) {
         return nullptr;
     }
-    return std::make_unique<FileSource>(file);
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    return std::make_unique<FileSource>(file, error ? ByteSource::unknown_size : size);
 }
 
 std::size_t MemorySource::read(char* buffer, std::size_t capacity) {

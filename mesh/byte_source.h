@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -13,6 +14,10 @@ public:
     virtual ~ByteSource() = default;
     // Copies up to `capacity` bytes into `buffer`; 0 means the end of the data.
     virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
+    // How many bytes the source holds in all; unknown_size where that cannot be told.
+    virtual std::uint64_t size() const = 0;
+
+    static constexpr std::uint64_t unknown_size = ~std::uint64_t{0};
 };
 
 // Opens a file by path; returns null when it cannot be opened.
@@ -23,9 +28,11 @@ std::unique_ptr<ByteSource> open_file(const std::string& path);
 
 class MemorySource final : public ByteSource {
 public:
-    explicit MemorySource(std::string_view data) : data_(data) {}
+    explicit MemorySource(std::string_view data) : data_(data), size_(data.size()) {}
     std::size_t read(char* buffer, std::size_t capacity) override;
+    std::uint64_t size() const override { return size_; }
 
 private:
     std::string_view data_;
+    std::uint64_t size_;
 };

@@ -2,6 +2,7 @@
 
 #include "token_scanner.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <limits>
 
@@ -21,12 +22,21 @@ struct FileScan {
     }
 };
 
-// Scans the leading count. A count that cannot be read keeps the previous one.
-std::int32_t scan_count(FileScan& file, std::int32_t previous) {
+// Zero-filled records beyond the data are allowed up to this many, or up to as many as the
+// data holds where that is more: enough for any file cut short, too few for a count meant to
+// exhaust memory.
+constexpr std::uint64_t allowed_tail = std::uint64_t{1} << 20;
+
+// Scans the leading count. A count that cannot be read keeps the previous one. A record that
+// holds data takes at least one byte, so a count beyond both the file's size and the allowed
+// tail cannot be met, and is refused before anything is allocated for it.
+std::int32_t scan_count(FileScan& file, std::int32_t previous, std::uint64_t file_size) {
     std::int32_t count = previous;
     file.scanner.scan_int(count);
     if (count < 0) {
         file.error = ReadError{ReadFailure::negative_count, file.path};
+    } else if (static_cast<std::uint64_t>(count) > std::max(allowed_tail, file_size)) {
+        file.error = ReadError{ReadFailure::count_too_large, file.path};
     }
     return count;
 }
@@ -109,7 +119,8 @@ std::optional<ReadError> read_records(ByteSource& source, const std::string& pat
                                       RecordArray<Record>& records, ScanRecord scan_record) {
     TokenScanner scanner(source);
     FileScan file{scanner, path, std::nullopt};
-    const std::int32_t count = scan_count(file, static_cast<std::int32_t>(records.size()));
+    const std::int32_t count =
+        scan_count(file, static_cast<std::int32_t>(records.size()), source.size());
     if (file.failed()) {
         return file.error;
     }
@@ -124,6 +135,10 @@ std::optional<ReadError> read_records(ByteSource& source, const std::string& pat
         // Past the end of the data every scan fails: the rest stay zero, and a node at the
         // origin cannot widen extents that always contain it.
         if (scanner.exhausted()) {
+            const std::uint64_t read = i + 1;
+            if (records.size() - read > std::max(allowed_tail, read)) {
+                return ReadError{ReadFailure::count_too_large, path};
+            }
             break;
         }
     }

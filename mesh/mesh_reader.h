@@ -10,8 +10,11 @@
 // the way the C library's %s, %d and %lf conversions scan them: a malformed token stops its
 // record and the following records are read out of step, a file with fewer records than its
 // count leaves the rest zero-filled, and a count that cannot be read keeps the previous
-// load's count. None of that is an error. A set is numbered from 0 exactly when its first
-// node label is "0:"; otherwise its indices are converted from 1-based to 0-based.
+// load's count. None of that is an error. A count far beyond what the file holds (more than
+// 2^20 records and more than the file's size in bytes, or a tail of missing records longer
+// than both 2^20 and the records read) is refused, so that no file can make the viewer
+// allocate or touch memory out of proportion to its size. A set is numbered from 0 exactly when its
+// first node label is "0:"; otherwise its indices are converted from 1-based to 0-based.
 #pragma once
 
 #include "byte_source.h"
@@ -34,6 +37,7 @@ enum class ReadFailure : std::uint8_t {
     cannot_allocate,
     label_too_long,
     negative_count,
+    count_too_large, // far more records than the file holds
 };
 
 struct ReadError {

@@ -21,6 +21,9 @@ std::string read_failure_message(const ReadError& error) {
     case ReadFailure::negative_count:
         message += ": negative count in file: " + error.path;
         break;
+    case ReadFailure::count_too_large:
+        message += ": count larger than the records in file: " + error.path;
+        break;
     }
     return message + "\n\n";
 }

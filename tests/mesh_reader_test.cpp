@@ -313,9 +313,13 @@ TEST(ReadFailure, NamesTheFileAndTheCause) {
          ReadFailure::label_too_long, "mesh.n"},
         {"long later label", mesh_files("0", "2 0: 1 1 1 0 0 0 0 0 0 0 0 0 " + long_label, "0"),
          ReadFailure::label_too_long, "mesh.e"},
-        // A count beyond the 32-bit range saturates, and that many records cannot be had.
-        {"huge count", mesh_files("99999999999999", "0", "0"), ReadFailure::cannot_allocate,
+        // A count beyond the 32-bit range saturates, and a short file cannot hold that many.
+        {"huge count", mesh_files("99999999999999", "0", "0"), ReadFailure::count_too_large,
          "mesh.n"},
+        {"two billion nodes in 20 bytes", mesh_files("2000000000 0: 1 2 3 ", "0", "0"),
+         ReadFailure::count_too_large, "mesh.n"},
+        {"half a billion sides in 20 bytes", mesh_files("0", "0", "500000000 0: 1 2 3 4 "),
+         ReadFailure::count_too_large, "mesh.s"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -327,6 +331,53 @@ TEST(ReadFailure, NamesTheFileAndTheCause) {
     }
 }
 
+// A source that cannot tell its size, so that only what it holds limits a count.
+class SizelessSource final : public ByteSource {
+public:
+    explicit SizelessSource(std::string data) : data_(std::move(data)), memory_(data_) {}
+    std::size_t read(char* buffer, std::size_t capacity) override {
+        return memory_.read(buffer, capacity);
+    }
+    std::uint64_t size() const override { return unknown_size; }
+
+private:
+    std::string data_;
+    MemorySource memory_;
+};
+
+std::optional<ReadError> read_sizeless(MeshModel& model, const std::string& nodes) {
+    return read_mesh_file_set(
+        model, "mesh.n", [&](const std::string& path) -> std::unique_ptr<ByteSource> {
+            return std::make_unique<SizelessSource>(path == "mesh.n" ? nodes : "0");
+        });
+}
+
+TEST(PathologicalCount, ATailOfAMillionZeroRecordsStillLoads) {
+    MeshModel model;
+    ASSERT_FALSE(read_into(model, mesh_files("1048576 0: 1 2 3", "0", "0")));
+    EXPECT_EQ(model.node_count(), 1048576);
+    EXPECT_EQ(model.nodes[0].x, 1.0);
+    EXPECT_EQ(model.nodes[1048575].x, 0.0);
+    const auto error = read_into(model, mesh_files("1048577 0: 1 2 3", "0", "0"));
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->failure, ReadFailure::count_too_large);
+}
+
+TEST(PathologicalCount, AFarLongerTailIsRefusedOnceTheDataEnds) {
+    MeshModel model;
+    const auto error = read_sizeless(model, "3000000 0: 1 2 3");
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->failure, ReadFailure::count_too_large);
+    EXPECT_EQ(error->path, "mesh.n");
+}
+
+TEST(PathologicalCount, AnImpossibleAllocationIsReportedNotFatal) {
+    MeshModel model;
+    const auto error = read_sizeless(model, "2147483647 0: 1 2 3");
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->failure, ReadFailure::cannot_allocate);
+}
+
 TEST(ReadFailure, MessagesCarryTheProgramName) {
     EXPECT_EQ(read_failure_message({ReadFailure::cannot_open_file, "dir/a.e"}),
               "velmora: cannot open file: dir/a.e\n\n");
@@ -336,6 +387,8 @@ TEST(ReadFailure, MessagesCarryTheProgramName) {
               "velmora: label longer than 79 characters in file: a.n\n\n");
     EXPECT_EQ(read_failure_message({ReadFailure::negative_count, "a.e"}),
               "velmora: negative count in file: a.e\n\n");
+    EXPECT_EQ(read_failure_message({ReadFailure::count_too_large, "a.n"}),
+              "velmora: count larger than the records in file: a.n\n\n");
 }
 
 } // namespace

@@ -19,6 +19,7 @@ public:
         data_.remove_prefix(count);
         return count;
     }
+    std::uint64_t size() const override { return unknown_size; }
 
 private:
     std::string_view data_;
