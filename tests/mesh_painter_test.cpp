@@ -125,8 +125,88 @@ TEST(MeshPainter, NonFiniteCoordinatesDrawWithoutUndefinedBehaviour) {
     mesh.elements = {{0, 1, 2, 0, 0, 0}};
     RecordingCanvas canvas;
     paint_mesh(mesh, canvas, frame);
-    EXPECT_EQ(canvas.of_kind(Kind::line_to).size(), 2u);
+    // Infinite extents give scale 0 and a NaN offset: every point lands on (0, 0), so no
+    // line has a length, and the number is drawn there.
+    EXPECT_EQ(canvas.of_kind(Kind::line_to).size(), 0u);
+    const auto texts = canvas.of_kind(Kind::text_out);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].point, (DevicePoint{0, 0}));
+}
+
+TEST(MeshPainterSkips, LinesOfNoLength) {
+    MeshModel mesh = framed_mesh();
+    mesh.nodes = {{0, 0, 0}, {0.001, -0.001, 0}, {3, 0, 0}}; // 0 and 1 share a pixel
+    mesh.sides = {{0, 0, 0, 1, 0}, {0, 0, 1, 2, 0}};
+    RecordingCanvas canvas;
+    paint_mesh(mesh, canvas, frame);
+    const auto moves = canvas.of_kind(Kind::move_to);
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0].point, (DevicePoint{18, 191}));
+}
+
+TEST(MeshPainterSkips, LinesWhoseBoxMissesTheClipBox) {
+    // Side 0 runs (18,191)-(126,191), side 1 (18,83)-(378,11).
+    MeshModel mesh = framed_mesh();
+    mesh.sides = {{0, 0, 0, 1, 0}, {0, 0, 2, 3, 0}};
+    const struct {
+        DeviceRect clip;
+        std::size_t drawn;
+    } cases[] = {
+        {{100, 0, 200, 100}, 1},   // only side 1 crosses it
+        {{126, 191, 127, 192}, 1}, // the last pixel of side 0's box
+        {{127, 0, 400, 400}, 1},   // just right of side 0
+        {{0, 192, 400, 400}, 0},   // below both
+        {{0, 0, 18, 400}, 0},      // the right edge is exclusive
+        {{0, 0, 19, 400}, 2},      {{379, 0, 500, 400}, 0},
+        {{0, 0, 400, 11}, 0}, // the bottom edge is exclusive
+        {{0, 0, 400, 12}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.clip.left << "," << c.clip.top << "," << c.clip.right
+                                        << "," << c.clip.bottom);
+        RecordingCanvas canvas;
+        canvas.clip = c.clip;
+        paint_mesh(mesh, canvas, frame);
+        EXPECT_EQ(canvas.of_kind(Kind::line_to).size(), c.drawn);
+    }
+}
+
+TEST(MeshPainterSkips, NumbersWhoseCellMissesTheClipBox) {
+    // Number "0" at (53, 147) with text height 16 and 8-pixel digits: its cell spans x 49..57
+    // and y 147..162, allowing a pixel for centring: 48..58.
+    MeshModel mesh = framed_mesh();
+    mesh.elements = {{0, 1, 2, 0, 0, 0}};
+    const struct {
+        DeviceRect clip;
+        bool drawn;
+    } cases[] = {
+        {{0, 0, 440, 220}, true},   {{59, 0, 440, 220}, false}, {{58, 0, 440, 220}, true},
+        {{0, 0, 48, 220}, false},   {{0, 0, 49, 220}, true},    {{0, 163, 440, 220}, false},
+        {{0, 162, 440, 220}, true}, {{0, 0, 440, 147}, false},  {{0, 0, 440, 148}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.clip.left << "," << c.clip.top << "," << c.clip.right
+                                        << "," << c.clip.bottom);
+        RecordingCanvas canvas(16);
+        canvas.clip = c.clip;
+        paint_mesh(mesh, canvas, frame);
+        EXPECT_EQ(canvas.of_kind(Kind::text_out).size(), c.drawn ? 1u : 0u);
+    }
+}
+
+TEST(MeshPainterSkips, WideNumbersKeepTheirWholeCell) {
+    // Number 1000000 has seven digits: half a cell is 7 * 8 / 2 + 1 = 29 pixels.
+    MeshModel mesh = framed_mesh();
+    mesh.elements = {{0, 1, 2, 0, 0, 0}};
+    mesh.numbering_base = 1000000;
+    RecordingCanvas canvas(16);
+    canvas.clip = {53 + 29, 0, 440, 220};
+    paint_mesh(mesh, canvas, frame);
     EXPECT_EQ(canvas.of_kind(Kind::text_out).size(), 1u);
+    canvas.calls.clear();
+    canvas.clip.left += 1;
+    paint_mesh(mesh, canvas, frame);
+    EXPECT_EQ(canvas.of_kind(Kind::text_out).size(), 0u);
 }
 
 } // namespace

@@ -34,6 +34,10 @@ public:
     void text_out(DevicePoint point, std::string_view text) override {
         calls.push_back({CanvasCall::Kind::text_out, point, 0, std::string(text)});
     }
+    DeviceRect clip_box() override { return clip; }
+    std::int32_t text_width(std::string_view text) override {
+        return static_cast<std::int32_t>(text.size()) * char_width;
+    }
 
     std::vector<CanvasCall> of_kind(CanvasCall::Kind kind) const {
         std::vector<CanvasCall> found;
@@ -46,6 +50,8 @@ public:
     }
 
     std::vector<CanvasCall> calls;
+    DeviceRect clip = Canvas::clip_box(); // unbounded unless a test narrows it
+    std::int32_t char_width = 8;
 
 private:
     std::int32_t height_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 struct DevicePoint {
@@ -10,6 +11,17 @@ struct DevicePoint {
     std::int32_t y;
 
     friend bool operator==(const DevicePoint&, const DevicePoint&) = default;
+};
+
+// A rectangle in device pixels, y growing downward; the edges of a Win32 RECT. The right and
+// bottom edges are exclusive.
+struct DeviceRect {
+    std::int32_t left;
+    std::int32_t top;
+    std::int32_t right;
+    std::int32_t bottom;
+
+    friend bool operator==(const DeviceRect&, const DeviceRect&) = default;
 };
 
 // TA_CENTER | TA_TOP: a text's reference point is the middle of its top edge.
@@ -29,4 +41,18 @@ public:
     virtual void line_to(DevicePoint point) = 0;
     // `text` at `point`, with the current alignment, colour, font and opaque background.
     virtual void text_out(DevicePoint point, std::string_view text) = 0;
+
+    // What lets the painter leave out work that cannot change a pixel. A canvas that cannot
+    // tell keeps the defaults, and everything is drawn.
+
+    // The smallest rectangle around everything drawing can still change.
+    virtual DeviceRect clip_box() {
+        constexpr auto min = std::numeric_limits<std::int32_t>::min();
+        constexpr auto max = std::numeric_limits<std::int32_t>::max();
+        return {min, min, max, max};
+    }
+    // The width in pixels of `text` in the current font, or more.
+    virtual std::int32_t text_width(std::string_view) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
 };

@@ -6,14 +6,6 @@
 
 #include <cstdint>
 
-// A rectangle in device pixels, y growing downward; the edges of a Win32 RECT.
-struct DeviceRect {
-    std::int32_t left;
-    std::int32_t top;
-    std::int32_t right;
-    std::int32_t bottom;
-};
-
 struct ViewFit {
     std::int32_t usable_width = 0;  // rectangle width less 40 pixels
     std::int32_t usable_height = 0; // rectangle height less 20 pixels
