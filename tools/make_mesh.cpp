@@ -1,10 +1,13 @@
 // make_mesh: writes a structured triangulated rectangle as a mesh file set.
 //
 //   make_mesh <base> <columns> <rows> [--base 0|1] [--width W] [--height H] [--origin X Y]
+//   make_mesh <base> --triangles N [--base 0|1] [--width W] [--height H] [--origin X Y]
 //
-// Writes <base>.n, <base>.e and <base>.s. The rectangle of the given width and height (default:
-// one unit per cell) from the origin (default 0 0) is cut into columns x rows cells, and every
-// cell is split by its rising diagonal into two counter-clockwise triangles.
+// Writes <base>.n, <base>.e and <base>.s. With --triangles, the grid of exactly N triangles
+// closest to twice as wide as high is chosen: 10000 gives 100 x 50 cells, 100000 gives
+// 250 x 200, 1000000 gives 1000 x 500 and 4000000 gives 2000 x 1000. The rectangle of the given
+// width and height (default: one unit per cell) from the origin (default 0 0) is cut into columns x
+// rows cells, and every cell is split by its rising diagonal into two counter-clockwise triangles.
 //
 // Numbering (nodes, elements and sides alike, all shifted by the numbering base):
 //   node (i, j)        j * (columns + 1) + i                 0 <= i <= columns, 0 <= j <= rows
@@ -15,6 +18,7 @@
 // Interior sides run in the +x, +y or up-right direction; boundary sides run counter-clockwise
 // around the rectangle, so their one element is always on the left (elem_a).
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -26,6 +30,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -34,8 +39,11 @@ namespace {
 constexpr char usage_text[] =
     "usage: make_mesh <base> <columns> <rows> [--base 0|1] [--width W] [--height H]"
     " [--origin X Y]\n"
+    "       make_mesh <base> --triangles N [--base 0|1] [--width W] [--height H]"
+    " [--origin X Y]\n"
     "  writes <base>.n, <base>.e and <base>.s: a rectangle of columns x rows cells,\n"
     "  each split into two triangles\n"
+    "  --triangles N  exactly N triangles (N even), in the grid closest to a 2:1 aspect\n"
     "  --base 0|1     number nodes, elements and sides from 0 or from 1 (default 0)\n"
     "  --width W      width of the rectangle (default: columns)\n"
     "  --height H     height of the rectangle (default: rows)\n"
@@ -82,11 +90,56 @@ double parse_real(std::string_view text, std::string_view what) {
 // Node, element and side numbers are read back as plain 32-bit integers.
 constexpr std::int64_t largest_number = std::numeric_limits<std::int32_t>::max() - 1;
 
+// How far columns : rows is from 2 : 1, as the fraction larger / smaller of columns and
+// 2 * rows (1 / 1 is exactly 2 : 1).
+struct AspectError {
+    std::int64_t larger;
+    std::int64_t smaller;
+
+    AspectError(std::int64_t columns, std::int64_t rows)
+        : larger(std::max(columns, 2 * rows)), smaller(std::min(columns, 2 * rows)) {}
+
+    // Both sides stay below 2^31, so the cross products fit.
+    bool operator<(const AspectError& other) const {
+        return larger * other.smaller < other.larger * smaller;
+    }
+};
+
+// The grid of exactly `triangles` triangles (two per cell) closest to a 2:1 aspect; between
+// two equally close grids, the squarer one.
+std::pair<std::int64_t, std::int64_t> grid_for_triangles(std::int64_t triangles) {
+    if (triangles < 2 || triangles % 2 != 0) {
+        bad_argument("--triangles must be an even number of at least 2");
+    }
+    const std::int64_t cells = triangles / 2;
+    if (cells > largest_number / 3) {
+        bad_argument("mesh too large: at most " + std::to_string(largest_number) + " sides");
+    }
+    std::int64_t best_columns = cells;
+    std::int64_t best_rows = 1;
+    const auto consider = [&](std::int64_t columns, std::int64_t rows) {
+        const AspectError error(columns, rows);
+        const AspectError best(best_columns, best_rows);
+        if (error < best || (!(best < error) && rows > best_rows)) {
+            best_columns = columns;
+            best_rows = rows;
+        }
+    };
+    for (std::int64_t d = 1; d * d <= cells; ++d) {
+        if (cells % d == 0) {
+            consider(cells / d, d);
+            consider(d, cells / d);
+        }
+    }
+    return {best_columns, best_rows};
+}
+
 Options parse_arguments(std::span<char* const> arguments) {
     Options options;
     std::vector<std::string_view> positional;
     bool width_given = false;
     bool height_given = false;
+    std::int64_t triangles = 0;
 
     for (std::size_t k = 0; k < arguments.size(); ++k) {
         const std::string_view argument = arguments[k];
@@ -107,6 +160,11 @@ Options parse_arguments(std::span<char* const> arguments) {
         } else if (argument == "--height") {
             options.height = parse_real(value(argument), "--height");
             height_given = true;
+        } else if (argument == "--triangles") {
+            triangles = parse_integer(value(argument), "--triangles");
+            if (triangles == 0) {
+                bad_argument("--triangles must be an even number of at least 2");
+            }
         } else if (argument == "--origin") {
             options.origin_x = parse_real(value(argument), "--origin X");
             options.origin_y = parse_real(value(argument), "--origin Y");
@@ -117,15 +175,20 @@ Options parse_arguments(std::span<char* const> arguments) {
         }
     }
 
-    if (positional.size() != 3) {
-        bad_argument("expected <base> <columns> <rows>");
+    if (triangles != 0 ? positional.size() != 1 : positional.size() != 3) {
+        bad_argument(triangles != 0 ? "expected <base> and no columns and rows with --triangles"
+                                    : "expected <base> <columns> <rows>");
     }
     options.base_name = positional[0];
     if (options.base_name.empty()) {
         bad_argument("<base> is empty");
     }
-    options.columns = parse_integer(positional[1], "<columns>");
-    options.rows = parse_integer(positional[2], "<rows>");
+    if (triangles != 0) {
+        std::tie(options.columns, options.rows) = grid_for_triangles(triangles);
+    } else {
+        options.columns = parse_integer(positional[1], "<columns>");
+        options.rows = parse_integer(positional[2], "<rows>");
+    }
     if (options.columns < 1 || options.rows < 1) {
         bad_argument("<columns> and <rows> must be at least 1");
     }
