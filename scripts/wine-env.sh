@@ -16,5 +16,14 @@ velmora_wine_prefix_ready() {
             wineserver --wait || true
             touch "$WINEPREFIX/.velmora-ready"
         fi
+        if [[ ! -f "$WINEPREFIX/.velmora-unmanaged-tests" ]]; then
+            # Wine waits two seconds for a window manager to release every managed window it
+            # closes, and Xvfb runs none: the in-process shell tests, which open and close
+            # dozens of windows, get unmanaged ones. velmora.exe itself stays managed.
+            wine reg add 'HKCU\Software\Wine\AppDefaults\velmora_shell_tests.exe\X11 Driver' \
+                /v Managed /d N /f >/dev/null 2>&1 || true
+            wineserver --wait || true
+            touch "$WINEPREFIX/.velmora-unmanaged-tests"
+        fi
     ) 9>"$(dirname "$WINEPREFIX")/.wine-prefix.lock"
 }

@@ -1,0 +1,27 @@
+#include "gdi_canvas.h"
+
+std::int32_t GdiCanvas::text_height() {
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc_, &metrics);
+    return metrics.tmHeight;
+}
+
+void GdiCanvas::set_text_align(std::uint32_t align) {
+    SetTextAlign(dc_, align);
+}
+
+void GdiCanvas::set_text_color(std::uint32_t colorref) {
+    SetTextColor(dc_, colorref);
+}
+
+void GdiCanvas::move_to(DevicePoint point) {
+    MoveToEx(dc_, point.x, point.y, nullptr);
+}
+
+void GdiCanvas::line_to(DevicePoint point) {
+    LineTo(dc_, point.x, point.y);
+}
+
+void GdiCanvas::text_out(DevicePoint point, std::string_view text) {
+    TextOutA(dc_, point.x, point.y, text.data(), static_cast<int>(text.size()));
+}

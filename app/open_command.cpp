@@ -1,0 +1,69 @@
+#include "open_command.h"
+
+#include "mesh_reader.h"
+#include "shell_state.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_SHOWHELP | OFN_NOCHANGEDIR |
+// OFN_HIDEREADONLY.
+constexpr DWORD open_dialog_flags = 0x0008181C;
+
+constexpr std::string_view initial_file_name = "*.n";
+
+// Description and pattern, with commas where the list needs zeros.
+constexpr std::string_view filter_text = "Korrin Nodes Files,*.n";
+static_assert(filter_text.size() + 2 <= open_filter_capacity);
+
+void build_filter(OpenFilter& filter) {
+    filter.fill('\0');
+    std::copy(filter_text.begin(), filter_text.end(), filter.begin());
+    std::replace(filter.begin(), filter.end(), ',', '\0');
+    // The list ends with two zeros: the pattern's terminator and the empty entry after it.
+    filter[filter_text.size()] = '\0';
+    filter[filter_text.size() + 1] = '\0';
+}
+
+} // namespace
+
+void describe_open_dialog(OPENFILENAMEA& dialog, char* path, DWORD capacity, OpenFilter& filter) {
+    dialog = OPENFILENAMEA{};
+    // The structure without the fields Windows 2000 added, at this build's own pointer size.
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    dialog.hwndOwner = GetActiveWindow();
+    dialog.hInstance = GetModuleHandleA(nullptr);
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = capacity;
+    dialog.lpstrTitle = "Open";
+    dialog.nFilterIndex = 1;
+    dialog.lpstrDefExt = "n";
+    if (capacity > 0) {
+        const std::size_t length = std::min<std::size_t>(initial_file_name.size(), capacity - 1);
+        std::memcpy(path, initial_file_name.data(), length);
+        path[length] = '\0';
+    }
+    build_filter(filter);
+    dialog.Flags = open_dialog_flags;
+    dialog.lpstrFilter = filter.data();
+}
+
+bool run_open_dialog(char* path, DWORD capacity) {
+    OPENFILENAMEA dialog;
+    OpenFilter filter;
+    describe_open_dialog(dialog, path, capacity, filter);
+    return GetOpenFileNameA(&dialog) != FALSE;
+}
+
+void open_mesh_command() {
+    std::array<char, max_path_length> path{};
+    // Cancel, or a dialog that failed: nothing to read, and the current mesh stays on screen.
+    if (!run_open_dialog(path.data(), static_cast<DWORD>(path.size()))) {
+        return;
+    }
+    load_mesh_file_set(path.data());
+    InvalidateRect(main_window, nullptr, TRUE);
+}

@@ -1,0 +1,5 @@
+#include "shell_state.h"
+
+HINSTANCE instance = nullptr;
+HWND main_window = nullptr;
+HACCEL accelerators = nullptr;

@@ -1,0 +1,71 @@
+#include "status_bar.h"
+
+#include "resource_ids.h"
+#include "shell_state.h"
+
+#include <commctrl.h>
+#include <vector>
+
+HWND status_bar = nullptr;
+std::array<char, 256> status_text{};
+
+namespace {
+
+// WS_CHILD | WS_VISIBLE | WS_BORDER | SBARS_SIZEGRIP.
+constexpr LONG status_bar_style = 0x50800100;
+
+// WM_MENUSELECT's flags when the menu has closed.
+constexpr UINT menu_closed_flags = 0xFFFF;
+
+// The string id whose text describes the menu selection, or 0 for no text.
+UINT menu_help_string(UINT flags, UINT item, HMENU menu) {
+    if (flags == menu_closed_flags && menu == nullptr) {
+        return 0;
+    }
+    if ((flags & MF_SEPARATOR) != 0) {
+        return 0;
+    }
+    if ((flags & MF_POPUP) != 0) {
+        return (flags & MF_SYSMENU) != 0 ? string_system_menu : 0;
+    }
+    return item;
+}
+
+} // namespace
+
+bool create_status_bar(HWND parent, const char* text, int parts) {
+    status_bar = CreateStatusWindowA(status_bar_style, text, parent, status_bar_id);
+    if (status_bar == nullptr) {
+        return false;
+    }
+    layout_status_parts(parent, parts);
+    return true;
+}
+
+void layout_status_parts(HWND window, int parts) {
+    RECT client{};
+    GetClientRect(window, &client);
+    std::vector<int> right_edges(static_cast<std::size_t>(parts));
+    for (int part = 0; part < parts; ++part) {
+        right_edges[static_cast<std::size_t>(part)] = client.right * (part + 1) / parts;
+    }
+    SendMessageA(status_bar, SB_SETPARTS, static_cast<WPARAM>(parts),
+                 reinterpret_cast<LPARAM>(right_edges.data()));
+    set_status_text("Ready", 0, 0);
+}
+
+void set_status_text(const char* text, int part, int type) {
+    const auto part_and_type = static_cast<WORD>(part) | static_cast<WORD>(type);
+    SendMessageA(status_bar, SB_SETTEXTA, part_and_type, reinterpret_cast<LPARAM>(text));
+}
+
+LRESULT on_menu_select(WPARAM wParam, LPARAM lParam) {
+    status_text.fill('\0');
+    const UINT string_id =
+        menu_help_string(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HMENU>(lParam));
+    if (string_id != 0) {
+        LoadStringA(instance, string_id, status_text.data(), static_cast<int>(status_text.size()));
+    }
+    set_status_text(status_text.data(), 0, 0);
+    return 0;
+}

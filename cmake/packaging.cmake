@@ -1,0 +1,12 @@
+# `make package`: a zip with velmora.exe, the bundled example meshes and the README.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples
+        FILES_MATCHING PATTERN "*.[nes]")
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . OPTIONAL)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Velmora)
+set(CPACK_PACKAGE_VENDOR Velmora)
+set(CPACK_SYSTEM_NAME win64)
+set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+include(CPack)

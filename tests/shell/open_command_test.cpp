@@ -1,0 +1,190 @@
+// File > Open: the dialog's description, choosing a node file, and cancelling.
+#include "mesh_model.h"
+#include "open_command.h"
+#include "shell_state.h"
+#include "shell_test_support.h"
+
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <dlgs.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+TEST(OpenDialogDescription, FillsEveryFieldTheDialogNeeds) {
+    OPENFILENAMEA dialog;
+    std::memset(&dialog, 0xCD, sizeof(dialog)); // whatever the caller's memory held
+    std::array<char, 260> path{};
+    path.fill('x');
+    OpenFilter filter;
+    filter.fill('x');
+    describe_open_dialog(dialog, path.data(), static_cast<DWORD>(path.size()), filter);
+
+    // The size without the Windows 2000 fields at this build's pointer size: 76 only in a
+    // 32-bit build, which a 64-bit dialog would reject.
+    EXPECT_EQ(dialog.lStructSize, offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR));
+    if constexpr (sizeof(void*) == 8) {
+        EXPECT_NE(dialog.lStructSize, 76u);
+    }
+    EXPECT_EQ(dialog.hwndOwner, GetActiveWindow());
+    EXPECT_EQ(dialog.hInstance, GetModuleHandleA(nullptr));
+    EXPECT_EQ(dialog.lpstrFilter, filter.data());
+    EXPECT_EQ(std::string(filter.data(), 24), std::string("Korrin Nodes Files\0*.n\0\0", 24));
+    EXPECT_EQ(dialog.lpstrCustomFilter, nullptr);
+    EXPECT_EQ(dialog.nMaxCustFilter, 0u);
+    EXPECT_EQ(dialog.nFilterIndex, 1u);
+    EXPECT_EQ(dialog.lpstrFile, path.data());
+    EXPECT_STREQ(path.data(), "*.n");
+    EXPECT_EQ(dialog.nMaxFile, 260u);
+    EXPECT_EQ(dialog.lpstrFileTitle, nullptr);
+    EXPECT_EQ(dialog.lpstrInitialDir, nullptr);
+    EXPECT_STREQ(dialog.lpstrTitle, "Open");
+    EXPECT_EQ(dialog.Flags, 0x0008181Cu);
+    EXPECT_EQ(dialog.Flags, DWORD{OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
+                                  OFN_SHOWHELP | OFN_NOCHANGEDIR | OFN_HIDEREADONLY});
+    EXPECT_STREQ(dialog.lpstrDefExt, "n");
+    EXPECT_EQ(dialog.lCustData, 0);
+    EXPECT_EQ(dialog.lpfnHook, nullptr);
+    EXPECT_EQ(dialog.lpTemplateName, nullptr);
+}
+
+using OpenCommandTest = ShellTest;
+
+HWND open_dialog() {
+    return find_dialog("Open");
+}
+
+HWND file_name_box(HWND dialog) {
+    const HWND combo = GetDlgItem(dialog, cmb13);
+    return combo != nullptr ? combo : GetDlgItem(dialog, edt1);
+}
+
+// Types `name` into the dialog's file name box and presses Open.
+ModalScript::Step choose(const std::string& name) {
+    return [name] {
+        const HWND dialog = open_dialog();
+        if (dialog == nullptr) {
+            return false;
+        }
+        SetWindowTextA(file_name_box(dialog), name.c_str());
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        return true;
+    };
+}
+
+std::string current_directory() {
+    std::array<char, MAX_PATH> directory{};
+    GetCurrentDirectoryA(static_cast<DWORD>(directory.size()), directory.data());
+    return directory.data();
+}
+
+struct Choice {
+    std::string typed;
+    int node_count;
+    int element_count;
+    int side_count;
+    double x_max;
+};
+
+TEST_F(OpenCommandTest, ChoosingANodeFileReadsItsSetAndRepaintsTheWholeWindow) {
+    const std::vector<Choice> table{
+        {test_data_path("triangles.n"), 4, 2, 5, 10.0},
+        {example_path("channel.n"), 27, 32, 58, 16.0},
+    };
+    for (const Choice& row : table) {
+        SCOPED_TRACE(row.typed);
+        current_mesh() = MeshModel{};
+        pump_messages();
+        const std::string directory_before = current_directory();
+        const ModalScript script({choose(row.typed)});
+        SendMessageA(main_window, WM_COMMAND, 210, 0);
+        EXPECT_FALSE(script.rescued());
+        EXPECT_EQ(current_mesh().node_count(), row.node_count);
+        EXPECT_EQ(current_mesh().element_count(), row.element_count);
+        EXPECT_EQ(current_mesh().side_count(), row.side_count);
+        EXPECT_EQ(current_mesh().x_max, row.x_max);
+        RECT client{};
+        GetClientRect(main_window, &client);
+        RECT update{};
+        ASSERT_TRUE(GetUpdateRect(main_window, &update, FALSE));
+        EXPECT_TRUE(EqualRect(&update, &client));
+        EXPECT_EQ(current_directory(), directory_before);
+    }
+}
+
+TEST_F(OpenCommandTest, DialogShowsTheNodeFilterAHelpButtonAndBelongsToTheMainWindow) {
+    HWND owner = nullptr;
+    bool help_shown = false;
+    std::vector<std::string> filters;
+    const ModalScript script({[&] {
+        const HWND dialog = open_dialog();
+        if (dialog == nullptr) {
+            return false;
+        }
+        owner = GetWindow(dialog, GW_OWNER);
+        const HWND help = GetDlgItem(dialog, pshHelp);
+        help_shown = help != nullptr && IsWindowVisible(help);
+        const HWND types = GetDlgItem(dialog, cmb1);
+        const auto count = SendMessageA(types, CB_GETCOUNT, 0, 0);
+        for (LRESULT index = 0; index < count; ++index) {
+            std::array<char, 128> text{};
+            SendMessageA(types, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                         reinterpret_cast<LPARAM>(text.data()));
+            filters.emplace_back(text.data());
+        }
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    }});
+    SendMessageA(main_window, WM_COMMAND, 210, 0);
+    EXPECT_FALSE(script.rescued());
+    EXPECT_EQ(owner, main_window);
+    EXPECT_TRUE(help_shown);
+    EXPECT_EQ(filters, std::vector<std::string>{"Korrin Nodes Files"});
+}
+
+TEST_F(OpenCommandTest, CancelKeepsTheMeshAndInvalidatesNothing) {
+    load_test_rectangle();
+    set_client_size(1000, 800);
+    pump_messages();
+    RECT dialog_area{};
+    const ModalScript script({[&] {
+        const HWND dialog = open_dialog();
+        if (dialog == nullptr) {
+            return false;
+        }
+        GetWindowRect(dialog, &dialog_area);
+        MapWindowPoints(nullptr, main_window, reinterpret_cast<POINT*>(&dialog_area), 2);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        return true;
+    }});
+    SendMessageA(main_window, WM_COMMAND, 210, 0);
+    EXPECT_FALSE(script.rescued());
+    EXPECT_TRUE(IsWindow(main_window));
+    EXPECT_EQ(current_mesh().node_count(), 4);
+    EXPECT_EQ(current_mesh().element_count(), 2);
+
+    // Where the dialog lay, the window is repainted as any uncovered window is; the client
+    // corners it never covered must stay valid.
+    RECT client{};
+    GetClientRect(main_window, &client);
+    const UniqueRegion update(CreateRectRgn(0, 0, 0, 0));
+    GetUpdateRgn(main_window, update.get(), FALSE);
+    const std::vector<POINT> corners{{client.left + 1, client.top + 1},
+                                     {client.right - 2, client.top + 1},
+                                     {client.left + 1, client.bottom - 2},
+                                     {client.right - 2, client.bottom - 2}};
+    int checked = 0;
+    for (const POINT corner : corners) {
+        if (PtInRect(&dialog_area, corner)) {
+            continue;
+        }
+        ++checked;
+        EXPECT_FALSE(PtInRegion(update.get(), corner.x, corner.y))
+            << "corner " << corner.x << ", " << corner.y << " was invalidated";
+    }
+    EXPECT_GT(checked, 0);
+}
+
+} // namespace

@@ -1,0 +1,279 @@
+#include "shell_test_support.h"
+
+#include "app_main.h"
+#include "main_window.h"
+#include "mesh_model.h"
+#include "mesh_reader.h"
+#include "shell_state.h"
+#include "status_bar.h"
+
+#include <algorithm>
+#include <array>
+#include <commctrl.h>
+#include <fstream>
+
+namespace {
+
+constexpr std::string_view test_data_dir = VELMORA_SHELL_TEST_DATA;
+constexpr std::string_view examples_dir = VELMORA_EXAMPLES;
+
+std::string windows_path(std::string_view directory, std::string_view file_name) {
+    std::string path(directory);
+    path += '/';
+    path += file_name;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// GetDC and ReleaseDC as one scope.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() { ReleaseDC(window_, dc_); }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+ModalScript* active_script = nullptr;
+
+// Ten seconds: long enough for Wine to open its file dialog; a test that gets here has failed.
+constexpr int tick_limit = 100;
+constexpr UINT tick_milliseconds = 100;
+
+BOOL CALLBACK end_dialog(HWND window, LPARAM ended) {
+    std::array<char, 16> class_name{};
+    GetClassNameA(window, class_name.data(), static_cast<int>(class_name.size()));
+    if (std::string_view(class_name.data()) == "#32770" && IsWindowVisible(window)) {
+        EndDialog(window, 0);
+        *reinterpret_cast<bool*>(ended) = true;
+    }
+    return TRUE;
+}
+
+struct DialogSearch {
+    std::string_view title;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK match_dialog(HWND window, LPARAM search_address) {
+    auto& search = *reinterpret_cast<DialogSearch*>(search_address);
+    std::array<char, 16> class_name{};
+    GetClassNameA(window, class_name.data(), static_cast<int>(class_name.size()));
+    if (std::string_view(class_name.data()) == "#32770" && IsWindowVisible(window) &&
+        window_text(window) == search.title) {
+        search.found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+std::string test_data_path(std::string_view file_name) {
+    return windows_path(test_data_dir, file_name);
+}
+
+std::string example_path(std::string_view file_name) {
+    return windows_path(examples_dir, file_name);
+}
+
+void load_test_rectangle() {
+    std::array<char, max_path_length> path{};
+    const std::string node_path = test_data_path("triangles.n");
+    std::copy(node_path.begin(), node_path.end(), path.begin());
+    load_mesh_file_set(path.data());
+}
+
+void pump_messages() {
+    MSG message{};
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message != WM_QUIT) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+void end_shell() {
+    if (main_window != nullptr && IsWindow(main_window)) {
+        DestroyWindow(main_window);
+    }
+    pump_messages();
+    UnregisterClassA(main_window_class_name, GetModuleHandleA(nullptr));
+    instance = nullptr;
+    main_window = nullptr;
+    accelerators = nullptr;
+    status_bar = nullptr;
+    status_text.fill('\0');
+    current_mesh() = MeshModel{};
+    std::array<BYTE, 256> keys{};
+    SetKeyboardState(keys.data());
+}
+
+void ShellTest::SetUp() {
+    ASSERT_TRUE(start_main_window(GetModuleHandleA(nullptr)));
+    pump_messages();
+}
+
+void ShellTest::TearDown() {
+    end_shell();
+}
+
+void ShellTest::set_client_size(int width, int height) {
+    RECT outer{};
+    RECT client{};
+    GetWindowRect(main_window, &outer);
+    GetClientRect(main_window, &client);
+    const int frame_width = (outer.right - outer.left) - client.right;
+    const int frame_height = (outer.bottom - outer.top) - client.bottom;
+    SetWindowPos(main_window, nullptr, 0, 0, width + frame_width, height + frame_height,
+                 SWP_NOMOVE | SWP_NOZORDER);
+    pump_messages();
+}
+
+std::string status_bar_text() {
+    const auto length = LOWORD(SendMessageA(status_bar, SB_GETTEXTLENGTHA, 0, 0));
+    std::string text(length + 1u, '\0');
+    SendMessageA(status_bar, SB_GETTEXTA, 0, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(length);
+    return text;
+}
+
+Picture::Picture(int width, int height)
+    : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bits_ = static_cast<std::uint32_t*>(bits);
+    old_bitmap_ = SelectObject(dc_.get(), bitmap_.get());
+    PatBlt(dc_.get(), 0, 0, width, height, WHITENESS);
+}
+
+Picture::~Picture() {
+    SelectObject(dc_.get(), old_bitmap_);
+}
+
+std::uint32_t Picture::pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_ || bits_ == nullptr) {
+        return rgb_white;
+    }
+    GdiFlush();
+    return bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                 static_cast<std::size_t>(x)] &
+           0xFFFFFF;
+}
+
+bool Picture::same_pixels(const Picture& other) const {
+    if (width_ != other.width_ || height_ != other.height_) {
+        return false;
+    }
+    for (int y = 0; y < height_; ++y) {
+        for (int x = 0; x < width_; ++x) {
+            if (pixel(x, y) != other.pixel(x, y)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool Picture::has_near(std::uint32_t rgb, int x, int y, int radius) const {
+    const RECT area{x - radius, y - radius, x + radius + 1, y + radius + 1};
+    return count(rgb, area) > 0;
+}
+
+int Picture::count(std::uint32_t rgb, const RECT& area) const {
+    int found = 0;
+    for (int y = std::max(0, static_cast<int>(area.top)); y < std::min(height_, int{area.bottom});
+         ++y) {
+        for (int x = std::max(0, static_cast<int>(area.left));
+             x < std::min(width_, int{area.right}); ++x) {
+            found += pixel(x, y) == rgb ? 1 : 0;
+        }
+    }
+    return found;
+}
+
+bool Picture::save_bmp(const std::string& path) const {
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(info);
+    info.biWidth = width_;
+    info.biHeight = -height_;
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
+    const auto image_size = static_cast<DWORD>(width_) * static_cast<DWORD>(height_) * 4;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + image_size;
+    GdiFlush();
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+    out.write(reinterpret_cast<const char*>(&info), sizeof(info));
+    out.write(reinterpret_cast<const char*>(bits_), image_size);
+    return static_cast<bool>(out);
+}
+
+std::unique_ptr<Picture> capture_client_area(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    auto picture = std::make_unique<Picture>(client.right, client.bottom);
+    const WindowDc window_dc(window);
+    BitBlt(picture->dc(), 0, 0, client.right, client.bottom, window_dc.get(), 0, 0, SRCCOPY);
+    return picture;
+}
+
+ModalScript::ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {
+    active_script = this;
+    timer_ = SetTimer(nullptr, 0, tick_milliseconds, &ModalScript::tick);
+}
+
+ModalScript::~ModalScript() {
+    KillTimer(nullptr, timer_);
+    active_script = nullptr;
+}
+
+void CALLBACK ModalScript::tick(HWND, UINT, UINT_PTR, DWORD) {
+    if (active_script != nullptr) {
+        active_script->run_next();
+    }
+}
+
+void ModalScript::run_next() {
+    if (next_ < steps_.size() && steps_[next_]()) {
+        ++next_;
+    }
+    if (++ticks_ < tick_limit || rescued_) {
+        return;
+    }
+    rescued_ = true;
+    bool ended = false;
+    EnumThreadWindows(GetCurrentThreadId(), end_dialog, reinterpret_cast<LPARAM>(&ended));
+    if (!ended) {
+        PostQuitMessage(1);
+    }
+}
+
+HWND find_dialog(std::string_view title) {
+    DialogSearch search{title};
+    EnumThreadWindows(GetCurrentThreadId(), match_dialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::string window_text(HWND window) {
+    std::array<char, 512> text{};
+    GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
+    return text.data();
+}
