@@ -172,16 +172,16 @@ TEST(MeshPainterSkips, LinesWhoseBoxMissesTheClipBox) {
 }
 
 TEST(MeshPainterSkips, NumbersWhoseCellMissesTheClipBox) {
-    // Number "0" at (53, 147) with text height 16 and 8-pixel digits: its cell spans x 49..57
-    // and y 147..162, allowing a pixel for centring: 48..58.
+    // Number "0" at (53, 147) with text height 16 and 8-pixel digits: its cell spans x 49..56
+    // and y 147..162.
     MeshModel mesh = framed_mesh();
     mesh.elements = {{0, 1, 2, 0, 0, 0}};
     const struct {
         DeviceRect clip;
         bool drawn;
     } cases[] = {
-        {{0, 0, 440, 220}, true},   {{59, 0, 440, 220}, false}, {{58, 0, 440, 220}, true},
-        {{0, 0, 48, 220}, false},   {{0, 0, 49, 220}, true},    {{0, 163, 440, 220}, false},
+        {{0, 0, 440, 220}, true},   {{57, 0, 440, 220}, false}, {{56, 0, 440, 220}, true},
+        {{0, 0, 49, 220}, false},   {{0, 0, 50, 220}, true},    {{0, 163, 440, 220}, false},
         {{0, 162, 440, 220}, true}, {{0, 0, 440, 147}, false},  {{0, 0, 440, 148}, true},
     };
     for (const auto& c : cases) {
@@ -195,18 +195,107 @@ TEST(MeshPainterSkips, NumbersWhoseCellMissesTheClipBox) {
 }
 
 TEST(MeshPainterSkips, WideNumbersKeepTheirWholeCell) {
-    // Number 1000000 has seven digits: half a cell is 7 * 8 / 2 + 1 = 29 pixels.
+    // Number 1000000 has seven 8-pixel digits: its cell spans x 25..80.
     MeshModel mesh = framed_mesh();
     mesh.elements = {{0, 1, 2, 0, 0, 0}};
     mesh.numbering_base = 1000000;
     RecordingCanvas canvas(16);
-    canvas.clip = {53 + 29, 0, 440, 220};
+    canvas.clip = {80, 0, 440, 220};
     paint_mesh(mesh, canvas, frame);
     EXPECT_EQ(canvas.of_kind(Kind::text_out).size(), 1u);
     canvas.calls.clear();
     canvas.clip.left += 1;
     paint_mesh(mesh, canvas, frame);
     EXPECT_EQ(canvas.of_kind(Kind::text_out).size(), 0u);
+}
+
+// Elements whose number is centred `dx` mesh units right of the (0,0)-(3,0)-(0,3) one.
+MeshModel with_numbers_at(std::initializer_list<double> shifts) {
+    MeshModel mesh = framed_mesh();
+    std::vector<MeshNode> nodes;
+    std::vector<MeshElement> elements;
+    for (const double dx : shifts) {
+        const auto first = static_cast<std::int32_t>(nodes.size());
+        nodes.insert(nodes.end(), {{dx, 0, 0}, {3 + dx, 0, 0}, {dx, 3, 0}});
+        elements.push_back({first, first + 1, first + 2, 0, 0, 0});
+    }
+    mesh.nodes = RecordArray<MeshNode>::zero_filled(nodes.size()).value();
+    std::copy(nodes.begin(), nodes.end(), mesh.nodes.begin());
+    mesh.elements = RecordArray<MeshElement>::zero_filled(elements.size()).value();
+    std::copy(elements.begin(), elements.end(), mesh.elements.begin());
+    return mesh;
+}
+
+std::vector<std::string> drawn_numbers(const MeshModel& mesh) {
+    RecordingCanvas canvas(16); // 8-pixel digits
+    canvas.clip = {0, 0, 440, 220};
+    paint_mesh(mesh, canvas, frame);
+    std::vector<std::string> texts;
+    for (const CanvasCall& call : canvas.of_kind(Kind::text_out)) {
+        texts.push_back(call.text);
+    }
+    return texts;
+}
+
+using Texts = std::vector<std::string>;
+
+TEST(MeshPainterSkips, NumbersWhollyUnderLaterNumbers) {
+    // Three numbers share a centre, a fourth is far to the right: only the last of the three
+    // shows.
+    MeshModel mesh = with_numbers_at({0, 0, 0, 3});
+    EXPECT_EQ(drawn_numbers(mesh), (Texts{"2", "3"}));
+    // 9 lies wholly under the wider 11, 10 exactly under 11.
+    mesh.numbering_base = 9;
+    EXPECT_EQ(drawn_numbers(mesh), (Texts{"11", "12"}));
+}
+
+TEST(MeshPainterSkips, NumbersPartlyUnderLaterNumbers) {
+    // A shift of d units puts a number at x = 53.964 + 35.964 d, truncated; "0" at 53 spans
+    // 49..56.
+    // "1" at 58 spans 54..61: the left of "0" still shows.
+    EXPECT_EQ(drawn_numbers(with_numbers_at({0, 0.12})), (Texts{"0", "1"}));
+    // "1" at 58 and "2" at 49 (45..52) leave column 53 of "0" uncovered.
+    EXPECT_EQ(drawn_numbers(with_numbers_at({0, 0.12, -0.12})), (Texts{"0", "1", "2"}));
+    // "1" at 55 (51..58) and "2" at 51 (47..54) cover it between them.
+    EXPECT_EQ(drawn_numbers(with_numbers_at({0, 0.04, -0.07})), (Texts{"1", "2"}));
+
+    // A wider number is hidden only where the later ones reach across all of it.
+    MeshModel mesh = with_numbers_at({0, 0.04});
+    mesh.numbering_base = 9; // "10" at 55 spans 47..62 and covers "9"
+    EXPECT_EQ(drawn_numbers(mesh), (Texts{"10"}));
+    mesh = with_numbers_at({0, 0.06});
+    mesh.numbering_base = 99; // "99" spans 45..60, "100" at 56 spans 44..67
+    EXPECT_EQ(drawn_numbers(mesh), (Texts{"100"}));
+    mesh = with_numbers_at({0, 0.3});
+    mesh.numbering_base = 99; // "100" at 64 spans 52..75 and leaves 45..51 of "99"
+    EXPECT_EQ(drawn_numbers(mesh), (Texts{"99", "100"}));
+}
+
+TEST(MeshPainterSkips, LinesUnderTheNumbersCells) {
+    // Number "0" covers x 49..56, y 147..162. Nodes 4 and 5 map to (50, 149) and (54, 158).
+    MeshModel mesh = framed_mesh();
+    mesh.nodes = {{0, 0, 0}, {3, 0, 0}, {0, 3, 0}, {10, 5, 0}, {0.9, 1.14, 0}, {1.0, 0.9, 0}};
+    mesh.elements = {{0, 1, 2, 0, 0, 0}};
+    mesh.sides = {{0, 0, 4, 5, 0}, {0, 0, 4, 1, 0}};
+    RecordingCanvas canvas(16);
+    canvas.clip = {0, 0, 440, 220};
+    paint_mesh(mesh, canvas, frame);
+    const auto moves = canvas.of_kind(Kind::move_to);
+    ASSERT_EQ(moves.size(), 1u) << "the line wholly under the number is left out";
+    EXPECT_EQ(moves[0].point, (DevicePoint{50, 149}));
+    EXPECT_EQ(canvas.of_kind(Kind::line_to)[0].point, (DevicePoint{126, 191}));
+}
+
+TEST(MeshPainterSkips, NothingIsHiddenWithoutTextWidths) {
+    MeshModel mesh = framed_mesh();
+    const MeshElement shared{0, 1, 2, 0, 0, 0};
+    mesh.elements = {shared, shared, shared};
+    struct NoWidths final : RecordingCanvas {
+        std::optional<std::int32_t> text_width(std::string_view) override { return std::nullopt; }
+    } canvas;
+    canvas.clip = {0, 0, 440, 220};
+    paint_mesh(mesh, canvas, frame);
+    EXPECT_EQ(canvas.of_kind(Kind::text_out).size(), 3u);
 }
 
 } // namespace

@@ -14,7 +14,7 @@ struct CanvasCall {
     std::string text;
 };
 
-class RecordingCanvas final : public Canvas {
+class RecordingCanvas : public Canvas {
 public:
     explicit RecordingCanvas(std::int32_t height = 16) : height_(height) {}
 
@@ -35,7 +35,7 @@ public:
         calls.push_back({CanvasCall::Kind::text_out, point, 0, std::string(text)});
     }
     DeviceRect clip_box() override { return clip; }
-    std::int32_t text_width(std::string_view text) override {
+    std::optional<std::int32_t> text_width(std::string_view text) override {
         return static_cast<std::int32_t>(text.size()) * char_width;
     }
 

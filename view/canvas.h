@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 struct DevicePoint {
@@ -51,8 +52,6 @@ public:
         constexpr auto max = std::numeric_limits<std::int32_t>::max();
         return {min, min, max, max};
     }
-    // The width in pixels of `text` in the current font, or more.
-    virtual std::int32_t text_width(std::string_view) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
+    // The width in pixels of `text` in the current font, when the canvas can tell.
+    virtual std::optional<std::int32_t> text_width(std::string_view) { return std::nullopt; }
 };

@@ -1,13 +1,21 @@
 #include "mesh_painter.h"
 
+#include "coverage_mask.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <optional>
+#include <vector>
 
 namespace {
 
 // The label sits at 0.333 of the corner sum, a hair toward the origin from the centroid.
 constexpr double centre_factor = 0.333;
+
+// Above this many pixels in the clip box, telling hidden numbers apart costs more memory than
+// it saves.
+constexpr std::int64_t max_mask_pixels = std::int64_t{1} << 26;
 
 bool valid_node(const MeshModel& mesh, std::int32_t index) {
     return index >= 0 && index < mesh.node_count();
@@ -23,34 +31,8 @@ bool line_misses(const DeviceRect& clip, DevicePoint a, DevicePoint b) {
            std::max(a.y, b.y) < clip.top || std::min(a.y, b.y) >= clip.bottom;
 }
 
-// What a paint needs to place numbers and to tell which of them cannot show.
-struct NumberLayout {
-    std::int32_t half_text;   // lifts a number so that its middle, not its top, is on the centre
-    std::int64_t text_height; // height of a number's cell
-    std::int64_t digit_width; // the widest digit, so that a number is no wider than its digits
-};
-
-NumberLayout number_layout(Canvas& canvas) {
-    const std::int32_t height = canvas.text_height();
-    std::int64_t widest = 0;
-    for (const char* digit : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}) {
-        widest = std::max<std::int64_t>(widest, canvas.text_width(digit));
-    }
-    return {height / 2, std::max<std::int64_t>(height, 1), widest};
-}
-
-// A number is drawn centred on `point`, from `point.y` down, in an opaque cell no wider than
-// its digits; one pixel more each way allows for the rounding of the centring.
-bool number_misses(const DeviceRect& clip, const NumberLayout& layout, DevicePoint point,
-                   std::size_t length) {
-    const std::int64_t half_width =
-        (static_cast<std::int64_t>(length) * layout.digit_width) / 2 + 1;
-    return point.x + half_width < clip.left || point.x - half_width >= clip.right ||
-           point.y + layout.text_height <= clip.top || point.y >= clip.bottom;
-}
-
 void draw_side(const MeshModel& mesh, const ViewFit& fit, Canvas& canvas, const DeviceRect& clip,
-               const MeshSide& side) {
+               const CoverageMask* under_numbers, const MeshSide& side) {
     if (side.mark == -1 || !valid_node(mesh, side.node_a) || !valid_node(mesh, side.node_b)) {
         return;
     }
@@ -62,16 +44,55 @@ void draw_side(const MeshModel& mesh, const ViewFit& fit, Canvas& canvas, const 
     if (from == to || line_misses(clip, from, to)) {
         return;
     }
+    // The opaque cells of the numbers, drawn after every line, hide a line beneath them.
+    if (under_numbers != nullptr &&
+        under_numbers->covers({std::min(from.x, to.x), std::min(from.y, to.y),
+                               std::int64_t{std::max(from.x, to.x)} + 1,
+                               std::int64_t{std::max(from.y, to.y)} + 1})) {
+        return;
+    }
     canvas.move_to(from);
     canvas.line_to(to);
 }
 
-void draw_number(const MeshModel& mesh, const ViewFit& fit, Canvas& canvas, const DeviceRect& clip,
-                 const NumberLayout& layout, std::int32_t index) {
+// What a paint needs to place numbers and to tell which of them cannot show.
+struct NumberLayout {
+    std::int32_t half_text;   // lifts a number so that its middle, not its top, is on the centre
+    std::int64_t text_height; // height of a number's opaque cell
+    // Each digit's width, when the canvas can tell: a number is as wide as its digits.
+    std::optional<std::array<std::int64_t, 10>> digit_widths;
+};
+
+NumberLayout number_layout(Canvas& canvas) {
+    const std::int32_t height = canvas.text_height();
+    NumberLayout layout{height / 2, std::max<std::int64_t>(height, 1),
+                        std::array<std::int64_t, 10>{}};
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        const auto width = canvas.text_width(std::string_view(&digit, 1));
+        if (!width) {
+            layout.digit_widths.reset();
+            break;
+        }
+        (*layout.digit_widths)[static_cast<std::size_t>(digit - '0')] = *width;
+    }
+    return layout;
+}
+
+struct PlacedNumber {
+    DevicePoint point;
+    std::array<char, 12> digits;
+    std::size_t length;
+
+    std::string_view text() const { return {digits.data(), length}; }
+};
+
+// Where element `index`'s number goes and what it reads, unless a corner is missing.
+std::optional<PlacedNumber> place_number(const MeshModel& mesh, const ViewFit& fit,
+                                         const NumberLayout& layout, std::int32_t index) {
     const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
     if (!valid_node(mesh, element.node_a) || !valid_node(mesh, element.node_b) ||
         !valid_node(mesh, element.node_c)) {
-        return;
+        return std::nullopt;
     }
     const MeshNode& a = node_at(mesh, element.node_a);
     const MeshNode& b = node_at(mesh, element.node_b);
@@ -80,18 +101,74 @@ void draw_number(const MeshModel& mesh, const ViewFit& fit, Canvas& canvas, cons
     const Extended cx = Extended{centre_factor} * (Extended{b.x} + a.x + c.x);
     const Extended cy = Extended{centre_factor} * (Extended{b.y} + a.y + c.y);
     const Extended scale = fit.scale;
-    const DevicePoint point{truncate_to_int32(scale * cx + fit.offset_x),
-                            truncate_to_int32((-scale * cy + fit.offset_y) - layout.half_text)};
-
+    PlacedNumber placed{{truncate_to_int32(scale * cx + fit.offset_x),
+                         truncate_to_int32((-scale * cy + fit.offset_y) - layout.half_text)},
+                        {},
+                        0};
     // In 64 bits: index + numbering_base cannot overflow there.
-    std::array<char, 24> text{};
     const auto number = std::int64_t{index} + mesh.numbering_base;
-    const auto length = static_cast<std::size_t>(
-        std::to_chars(text.data(), text.data() + text.size(), number).ptr - text.data());
-    if (number_misses(clip, layout, point, length)) {
-        return;
+    const char* end =
+        std::to_chars(placed.digits.data(), placed.digits.data() + placed.digits.size(), number)
+            .ptr;
+    placed.length = static_cast<std::size_t>(end - placed.digits.data());
+    return placed;
+}
+
+// The opaque cell of a number: as wide as its digits, centred on its point the way GDI
+// centres text (half the width, rounded down, to the left), from the point down. Without
+// digit widths the cell is taken as wide as can be.
+CellBox number_cell(const NumberLayout& layout, const PlacedNumber& placed) {
+    const std::int64_t top = placed.point.y;
+    if (!layout.digit_widths) {
+        constexpr std::int64_t unbounded = std::int64_t{1} << 40;
+        return {-unbounded, top, unbounded, top + layout.text_height};
     }
-    canvas.text_out(point, std::string_view(text.data(), length));
+    std::int64_t width = 0;
+    for (const char digit : placed.text()) {
+        width += (*layout.digit_widths)[static_cast<std::size_t>(digit - '0')];
+    }
+    const std::int64_t left = placed.point.x - width / 2;
+    return {left, top, left + width, top + layout.text_height};
+}
+
+bool cell_misses(const DeviceRect& clip, const CellBox& cell) {
+    return cell.right <= clip.left || cell.left >= clip.right || cell.bottom <= clip.top ||
+           cell.top >= clip.bottom;
+}
+
+// Which numbers show, and which pixels their opaque cells cover in the end.
+struct NumberCover {
+    std::vector<bool> hidden;
+    std::optional<CoverageMask> covered;
+};
+
+// Numbers hidden under the opaque cells of later numbers draw nothing that stays visible.
+// Walking backwards, a number whose cell the cells of the numbers after it already cover is
+// hidden. Without digit widths, or for a clip box too big to track, nothing is hidden.
+NumberCover cover_numbers(const MeshModel& mesh, const ViewFit& fit, const NumberLayout& layout,
+                          const DeviceRect& clip) {
+    const std::int64_t width = std::int64_t{clip.right} - clip.left;
+    const std::int64_t height = std::int64_t{clip.bottom} - clip.top;
+    const bool mask_too_big =
+        width > max_mask_pixels || height > max_mask_pixels || width * height > max_mask_pixels;
+    if (!layout.digit_widths || mask_too_big) {
+        return {};
+    }
+    NumberCover cover{std::vector<bool>(static_cast<std::size_t>(mesh.element_count())),
+                      CoverageMask(clip)};
+    for (std::int32_t index = mesh.element_count() - 1; index >= 0; --index) {
+        const auto placed = place_number(mesh, fit, layout, index);
+        if (!placed) {
+            continue;
+        }
+        const CellBox cell = number_cell(layout, *placed);
+        if (cover.covered->covers(cell)) {
+            cover.hidden[static_cast<std::size_t>(index)] = true;
+        } else {
+            cover.covered->cover(cell);
+        }
+    }
+    return cover;
 }
 
 } // namespace
@@ -103,12 +180,20 @@ void paint_mesh(const MeshModel& mesh, Canvas& canvas, DeviceRect rect) {
     const ViewFit fit = compute_view_fit(mesh, rect);
     const DeviceRect clip = canvas.clip_box();
 
+    const NumberCover cover = cover_numbers(mesh, fit, layout, clip);
+    const CoverageMask* under_numbers = cover.covered ? &*cover.covered : nullptr;
     for (const MeshSide& side : mesh.sides) {
-        draw_side(mesh, fit, canvas, clip, side);
+        draw_side(mesh, fit, canvas, clip, under_numbers, side);
     }
     // Numbers after all lines, so that a number is on top of any line it overlaps.
     for (std::int32_t index = 0; index < mesh.element_count(); ++index) {
-        draw_number(mesh, fit, canvas, clip, layout, index);
+        if (!cover.hidden.empty() && cover.hidden[static_cast<std::size_t>(index)]) {
+            continue;
+        }
+        const auto placed = place_number(mesh, fit, layout, index);
+        if (placed && !cell_misses(clip, number_cell(layout, *placed))) {
+            canvas.text_out(placed->point, placed->text());
+        }
     }
 }
 
