@@ -23,6 +23,11 @@ test-windows: windows
 # Native tests first, then everything under Wine; ctest's summary of the Wine run ends it.
 test: test-native test-windows
 
+# Benchmarks (not part of `make test`): meshes of 10k to 4M triangles in build/bench-meshes,
+# the native figures, then the Windows build's under Wine, then a summary table.
+bench: deps
+	bench/run-bench.sh
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

@@ -1,0 +1,138 @@
+#include "figures.h"
+
+#include "bench_meshes.h"
+#include "readers.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+std::string key_of(std::string_view name, std::string_view mesh) {
+    return std::string(name) + ' ' + std::string(mesh);
+}
+
+std::string reader_figure(Reader reader, std::string_view suffix) {
+    return std::string(reader_name(reader)) + std::string(suffix);
+}
+
+// A column of `width` characters: the value with `decimals`, or "-" when there is none.
+std::string cell(std::optional<double> value, int width, int decimals) {
+    char text[64];
+    if (value) {
+        std::snprintf(text, sizeof text, "%*.*f", width, decimals, *value);
+    } else {
+        std::snprintf(text, sizeof text, "%*s", width, "-");
+    }
+    return text;
+}
+
+std::string cell(std::string_view text, int width) {
+    char padded[64];
+    std::snprintf(padded, sizeof padded, "%*.*s", width, static_cast<int>(text.size()),
+                  text.data());
+    return padded;
+}
+
+std::optional<double> quotient(std::optional<double> a, std::optional<double> b) {
+    if (!a || !b || *b == 0.0) {
+        return std::nullopt;
+    }
+    return *a / *b;
+}
+
+std::optional<double> scaled(std::optional<double> value, double factor) {
+    return value ? std::optional(*value * factor) : std::nullopt;
+}
+
+} // namespace
+
+void Figures::set(std::string_view name, std::string_view mesh, double value) {
+    values_[key_of(name, mesh)] = value;
+    if (std::find(meshes_.begin(), meshes_.end(), mesh) == meshes_.end()) {
+        meshes_.emplace_back(mesh);
+    }
+}
+
+std::optional<double> Figures::get(std::string_view name, std::string_view mesh) const {
+    const auto found = values_.find(key_of(name, mesh));
+    return found == values_.end() ? std::nullopt : std::optional(found->second);
+}
+
+bool Figures::read(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr) {
+        return true;
+    }
+    char name[128];
+    char mesh[128];
+    double value = 0.0;
+    int fields = 0;
+    while ((fields = std::fscanf(file, "%127s %127s %lf", name, mesh, &value)) == 3) {
+        set(name, mesh, value);
+    }
+    const bool complete = fields == EOF && !std::ferror(file);
+    std::fclose(file);
+    return complete;
+}
+
+bool Figures::write(const std::string& path) const {
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr) {
+        return false;
+    }
+    for (const auto& [key, value] : values_) {
+        std::fprintf(file, "%s %.17g\n", key.c_str(), value);
+    }
+    return std::fclose(file) == 0;
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
+}
+
+void print_table(std::FILE* out, const Figures& figures, TableKind kind) {
+    constexpr double ms_per_s = 1000.0;
+    std::fprintf(out, "%-11s %7s | %9s %7s | %9s %7s %4s | %6s | %7s %7s | %7s %7s | %s\n", "mesh",
+                 "MB", "product", "MB/s", "reference", "MB/s", "runs", "ratio", "model", "product",
+                 "model", "refer.",
+                 kind == TableKind::native ? " paint ms (counting canvas)"
+                                           : "GDI repaint ms (window / bitmap)");
+    std::fprintf(out, "%-11s %7s | %9s %7s | %9s %7s %4s | %6s | %7s %7s | %7s %7s |\n", "", "",
+                 "ms", "", "ms", "", "", "", "MB", "peak MB", "x", "peak x");
+    for (const std::string& mesh : figures.meshes()) {
+        const auto get = [&](std::string_view name) { return figures.get(name, mesh); };
+        const auto bytes = get(figure::bytes);
+        const auto model = get(figure::model_bytes);
+        const auto product_ms = get(reader_figure(Reader::product, figure::load_ms));
+        const auto reference_ms = get(reader_figure(Reader::reference, figure::load_ms));
+        const auto reference_runs = get(reader_figure(Reader::reference, figure::load_runs));
+        const auto product_peak = get(reader_figure(Reader::product, figure::peak_bytes));
+        const auto reference_peak = get(reader_figure(Reader::reference, figure::peak_bytes));
+        const auto throughput = [&](std::optional<double> ms) {
+            return quotient(scaled(bytes, 1.0 / bytes_per_mb), scaled(ms, 1.0 / ms_per_s));
+        };
+
+        std::string line = cell(mesh, -11) + " " + cell(scaled(bytes, 1.0 / bytes_per_mb), 7, 1);
+        line += " | " + cell(product_ms, 9, 1) + " " + cell(throughput(product_ms), 7, 0);
+        line += " | " + cell(reference_ms, 9, 1) + " " + cell(throughput(reference_ms), 7, 0) +
+                " " + cell(reference_runs, 4, 0);
+        line += " | " + cell(quotient(reference_ms, product_ms), 5, 1) + "x";
+        line += " | " + cell(scaled(model, 1.0 / bytes_per_mb), 7, 1) + " " +
+                cell(scaled(product_peak, 1.0 / bytes_per_mb), 7, 1);
+        line += " | " + cell(quotient(product_peak, model), 7, 3) + " " +
+                cell(quotient(reference_peak, model), 7, 3) + " | ";
+        if (kind == TableKind::native) {
+            line += cell(get(figure::paint_ms), 9, 1);
+        } else {
+            line += cell(get(figure::gdi_window_ms), 9, 1) + " / " +
+                    cell(get(figure::gdi_memory_ms), 9, 1);
+        }
+        std::fprintf(out, "%s\n", line.c_str());
+    }
+    std::fputs("ratio: reference load time / product load time (on the same files);"
+               " x: peak growth of a load in a fresh process / the model's arrays\n",
+               out);
+}

@@ -1,0 +1,51 @@
+// The figures a benchmark run produces, one "<figure> <mesh> <value>" line each, and the
+// table they are shown in. The native run, the Windows run and the final summary share them.
+#pragma once
+
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Names of the figures.
+namespace figure {
+inline constexpr std::string_view bytes = "bytes";                 // the file set's size
+inline constexpr std::string_view model_bytes = "model_bytes";     // the model's arrays
+inline constexpr std::string_view load_ms = "_ms";                 // after the reader's name
+inline constexpr std::string_view load_runs = "_runs";             // after the reader's name
+inline constexpr std::string_view peak_bytes = "_peak_bytes";      // after the reader's name
+inline constexpr std::string_view paint_ms = "paint_ms";           // on a counting canvas
+inline constexpr std::string_view paint_lines = "paint_lines";     // lines one paint draws
+inline constexpr std::string_view paint_texts = "paint_texts";     // numbers one paint draws
+inline constexpr std::string_view gdi_window_ms = "gdi_window_ms"; // repaint of a window
+inline constexpr std::string_view gdi_memory_ms = "gdi_memory_ms"; // paint into a bitmap
+} // namespace figure
+
+class Figures {
+public:
+    void set(std::string_view name, std::string_view mesh, double value);
+    std::optional<double> get(std::string_view name, std::string_view mesh) const;
+    // Every mesh with at least one figure, in the order they were first given.
+    const std::vector<std::string>& meshes() const { return meshes_; }
+    bool empty() const { return values_.empty(); }
+
+    // Appends the figures of `path` (a missing file adds nothing); false when it is
+    // unreadable.
+    bool read(const std::string& path);
+    bool write(const std::string& path) const;
+
+private:
+    std::map<std::string, double, std::less<>> values_;
+    std::vector<std::string> meshes_;
+};
+
+// The median of `values` (not empty).
+double median(std::vector<double> values);
+
+enum class TableKind { native, windows };
+
+// One line per mesh: size, load times and throughput of both readers and their ratio, peak
+// memory of a load against the model's arrays, and paint or repaint times.
+void print_table(std::FILE* out, const Figures& figures, TableKind kind);
