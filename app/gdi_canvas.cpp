@@ -25,3 +25,19 @@ void GdiCanvas::line_to(DevicePoint point) {
 void GdiCanvas::text_out(DevicePoint point, std::string_view text) {
     TextOutA(dc_, point.x, point.y, text.data(), static_cast<int>(text.size()));
 }
+
+DeviceRect GdiCanvas::clip_box() {
+    RECT box{};
+    if (GetClipBox(dc_, &box) == ERROR) {
+        return Canvas::clip_box();
+    }
+    return to_device_rect(box);
+}
+
+std::optional<std::int32_t> GdiCanvas::text_width(std::string_view text) {
+    SIZE size{};
+    if (!GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size)) {
+        return std::nullopt;
+    }
+    return size.cx;
+}

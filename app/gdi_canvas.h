@@ -17,6 +17,8 @@ public:
     void move_to(DevicePoint point) override;
     void line_to(DevicePoint point) override;
     void text_out(DevicePoint point, std::string_view text) override;
+    DeviceRect clip_box() override;
+    std::optional<std::int32_t> text_width(std::string_view text) override;
 
 private:
     HDC dc_;
