@@ -28,7 +28,19 @@ bool is_alpha_after_sign(const char* p) {
 
 } // namespace
 
-TokenScanner::TokenScanner(ByteSource& source) : source_(source), buffer_(block_size) {}
+// A file is read in blocks of block_size, or in one block just larger than the file where the
+// file is smaller, so that a small file costs no large buffer. Twice the lookahead is the
+// least: there is always room to top up a token.
+std::size_t TokenScanner::buffer_size(std::uint64_t source_size) {
+    constexpr std::uint64_t least = 2 * lookahead;
+    if (source_size >= block_size) {
+        return block_size;
+    }
+    return static_cast<std::size_t>(std::max(source_size + 1, least));
+}
+
+TokenScanner::TokenScanner(ByteSource& source)
+    : source_(source), buffer_(buffer_size(source.size())) {}
 
 bool TokenScanner::refill() {
     if (at_end_) {
@@ -57,8 +69,8 @@ void TokenScanner::ensure_lookahead() {
     next_ = buffer_.data();
     end_ = next_ + kept;
     while (end_ - next_ < lookahead) {
-        const std::size_t count =
-            source_.read(buffer_.data() + (end_ - next_), buffer_.size() - kept);
+        const auto filled = static_cast<std::size_t>(end_ - next_);
+        const std::size_t count = source_.read(buffer_.data() + filled, buffer_.size() - filled);
         if (count == 0) {
             at_end_ = true;
             return;

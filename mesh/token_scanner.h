@@ -59,6 +59,7 @@ private:
             --next_;
         }
     }
+    static std::size_t buffer_size(std::uint64_t source_size);
     bool refill();
     void ensure_lookahead();
     // Skips whitespace and makes sure the token that follows is in the buffer, unless it is

@@ -1,11 +1,13 @@
 #include "token_scanner.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -24,6 +26,30 @@ public:
 private:
     std::string_view data_;
     std::size_t step_;
+};
+
+// Hands out its data in reads of the given sizes, then whatever is asked for, and cannot tell
+// its size: the scanner must never ask for more than its buffer holds.
+class ChunkedSource final : public ByteSource {
+public:
+    ChunkedSource(std::string_view data, std::vector<std::size_t> chunks)
+        : data_(data), chunks_(std::move(chunks)) {}
+    std::size_t read(char* buffer, std::size_t capacity) override {
+        std::size_t count = std::min(capacity, data_.size());
+        if (next_chunk_ < chunks_.size()) {
+            count = std::min(count, chunks_[next_chunk_++]);
+        }
+        MemorySource rest(data_.substr(0, count));
+        rest.read(buffer, capacity);
+        data_.remove_prefix(count);
+        return count;
+    }
+    std::uint64_t size() const override { return unknown_size; }
+
+private:
+    std::string_view data_;
+    std::vector<std::size_t> chunks_;
+    std::size_t next_chunk_ = 0;
 };
 
 // What the next label scan sees after a conversion; "" when nothing is left.
@@ -211,6 +237,23 @@ TEST(TokenScanner, TokensAcrossBlockBoundariesReadTheSame) {
         EXPECT_FALSE(scanner.scan_label());
         EXPECT_TRUE(scanner.exhausted());
     }
+}
+
+TEST(TokenScanner, ShortReadsFollowedByALongOneStayInsideTheBuffer) {
+    // A token near the end of the buffer is topped up by several reads; the last one may
+    // fill all the room that is left, and no more.
+    const std::string input = "1" + std::string(std::size_t{3} << 20, ' ') + "5 6";
+    ChunkedSource source(input, {1, 1});
+    TokenScanner scanner(source);
+    std::int32_t value = 0;
+    ASSERT_TRUE(scanner.scan_int(value));
+    EXPECT_EQ(value, 1);
+    ASSERT_TRUE(scanner.scan_int(value));
+    EXPECT_EQ(value, 5);
+    ASSERT_TRUE(scanner.scan_int(value));
+    EXPECT_EQ(value, 6);
+    EXPECT_FALSE(scanner.scan_int(value));
+    EXPECT_TRUE(scanner.exhausted());
 }
 
 } // namespace
