@@ -132,12 +132,16 @@ std::optional<ReadError> read_records(ByteSource& source, const std::string& pat
         if (file.failed()) {
             return file.error;
         }
-        // Past the end of the data every scan fails: the rest stay zero, and a node at the
-        // origin cannot widen extents that always contain it.
+        // Past the end of the data every scan fails and the rest stay zero. A node at the
+        // origin can still turn an extent of -0 into +0 (0 >= -0), so the first of them is
+        // read like any other; the others, all alike, cannot change what it left.
         if (scanner.exhausted()) {
             const std::uint64_t read = i + 1;
             if (records.size() - read > std::max(allowed_tail, read)) {
                 return ReadError{ReadFailure::count_too_large, path};
+            }
+            if (read < records.size()) {
+                scan_record(scanner, records[read], read);
             }
             break;
         }
