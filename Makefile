@@ -28,6 +28,14 @@ test: test-native test-windows
 bench: deps
 	bench/run-bench.sh
 
+# Opens the viewer under Wine in examples/; without a display, photographs it on Xvfb instead.
+run: windows
+	scripts/run-viewer.sh
+
+# build/mingw/Velmora-<version>-win64.zip: velmora.exe, the example meshes and the README.
+package: windows
+	cd build/mingw && cpack -G ZIP
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# End-to-end tests of velmora.exe as a person uses it: the real program under Wine on an X
+# display, driven with xdotool through its menu and the real Open dialog, photographed with
+# ImageMagick's import.
+#
+#   velmora_e2e.sh CASE VELMORA_EXE EXAMPLES_DIR
+#
+# Cases: open-plate, open-channel, cancel-keeps-mesh, missing-element-file, ctrl-q, file-exit.
+# Without a DISPLAY the script runs itself on a fresh Xvfb display.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+if [[ -z "${DISPLAY:-}" ]]; then
+    exec "$root/scripts/with-xvfb.sh" "$0" "$@"
+fi
+
+case_name=$1
+velmora_exe=$(realpath "$2")
+examples_dir=$(realpath "$3")
+
+driver_dir=$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e.XXXXXX")
+driver_context=$case_name
+source "$root/scripts/viewer-driver.sh"
+trap 'driver_end_viewer; rm -rf "$driver_dir"' EXIT
+
+check_picture() {
+    local picture=$1 base=$2
+    local size
+    size=$(identify -format '%w %h' "$picture")
+    marked_pixels "$picture" >"$driver_dir/pixels"
+    awk -v width="${size% *}" -v height="${size#* }" -f "$here/check_picture.awk" \
+        "$base.n" "$base.e" "$base.s" "$driver_dir/pixels" ||
+        driver_fail "the picture of $base is wrong"
+}
+
+open_and_check() {
+    local name=$1
+    start_viewer "$examples_dir"
+    choose_file "$examples_dir/$name.n"
+    wait_for_no_window "Open"
+    photograph_mesh "$driver_dir/$name.png"
+    check_picture "$driver_dir/$name.png" "$examples_dir/$name"
+    press_on_main_window ctrl+q
+    expect_exit_code 0
+}
+
+case "$case_name" in
+open-plate)
+    open_and_check plate
+    ;;
+open-channel)
+    open_and_check channel
+    ;;
+cancel-keeps-mesh)
+    start_viewer "$examples_dir"
+    open_dialog
+    xdotool key Escape
+    wait_for_no_window "Open"
+    expect_still_running
+
+    choose_file "$examples_dir/plate.n"
+    wait_for_no_window "Open"
+    photograph_mesh "$driver_dir/before.png"
+    open_dialog
+    xdotool key Escape
+    wait_for_no_window "Open"
+    expect_still_running
+    sleep 0.5
+    photograph "$driver_dir/after.png"
+    # The part the dialog covered is repainted with the same fit as the rest.
+    differing=$(compare -metric AE "$driver_dir/before.png" "$driver_dir/after.png" null: 2>&1 || true)
+    [[ "$differing" == "0" ]] || driver_fail "$differing pixels changed after Cancel"
+    check_picture "$driver_dir/after.png" "$examples_dir/plate"
+    press_on_main_window ctrl+q
+    expect_exit_code 0
+    ;;
+missing-element-file)
+    mkdir "$driver_dir/lonely"
+    cp "$examples_dir/plate.n" "$driver_dir/lonely/mesh.n"
+    start_viewer "$driver_dir/lonely"
+    choose_file "$driver_dir/lonely/mesh.n"
+    expect_exit_code 255
+    expected_line="velmora: cannot open file: $(windows_path "$driver_dir/lonely/mesh.e")"
+    grep -qxF "$expected_line" <(tr -d '\r' <"$driver_dir/stderr") ||
+        driver_fail "standard error lacks the line: $expected_line"
+    ;;
+ctrl-q)
+    start_viewer "$examples_dir"
+    press_on_main_window ctrl+q
+    expect_exit_code 0
+    ;;
+file-exit)
+    start_viewer "$examples_dir"
+    # "&E&xit": its first mnemonic, E, chooses it.
+    press_on_main_window alt+f e
+    expect_exit_code 0
+    ;;
+*)
+    echo "unknown case: $case_name" >&2
+    exit 2
+    ;;
+esac
+echo "PASS ($case_name)"
