@@ -48,7 +48,10 @@ std::optional<double> scaled(std::optional<double> value, double factor) {
 } // namespace
 
 void Figures::set(std::string_view name, std::string_view mesh, double value) {
-    values_[key_of(name, mesh)] = value;
+    const auto [place, inserted] = values_.insert_or_assign(key_of(name, mesh), value);
+    if (inserted) {
+        order_.push_back(place->first);
+    }
     if (std::find(meshes_.begin(), meshes_.end(), mesh) == meshes_.end()) {
         meshes_.emplace_back(mesh);
     }
@@ -81,8 +84,8 @@ bool Figures::write(const std::string& path) const {
     if (file == nullptr) {
         return false;
     }
-    for (const auto& [key, value] : values_) {
-        std::fprintf(file, "%s %.17g\n", key.c_str(), value);
+    for (const std::string& key : order_) {
+        std::fprintf(file, "%s %.17g\n", key.c_str(), values_.find(key)->second);
     }
     return std::fclose(file) == 0;
 }

@@ -31,13 +31,14 @@ public:
     const std::vector<std::string>& meshes() const { return meshes_; }
     bool empty() const { return values_.empty(); }
 
-    // Appends the figures of `path` (a missing file adds nothing); false when it is
-    // unreadable.
+    // Adds the figures of `path` (a missing file adds nothing); false when it is unreadable.
     bool read(const std::string& path);
+    // Writes the figures in the order they were first set.
     bool write(const std::string& path) const;
 
 private:
     std::map<std::string, double, std::less<>> values_;
+    std::vector<std::string> order_; // the keys of values_ in the order they were first set
     std::vector<std::string> meshes_;
 };
 

@@ -247,6 +247,21 @@ bool save_picture(const std::vector<std::uint32_t>& pixels, const std::string& p
     return std::fclose(file) == 0;
 }
 
+// The metrics of the font numbers are drawn in: what the native counting canvas mimics.
+void print_font(HWND window) {
+    const HDC dc = GetDC(window);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    std::fprintf(stdout, "font: height %ld, digit widths", metrics.tmHeight);
+    for (const char digit : std::string_view("0123456789")) {
+        SIZE size{};
+        GetTextExtentPoint32A(dc, &digit, 1, &size);
+        std::fprintf(stdout, " %ld", size.cx);
+    }
+    std::fputc('\n', stdout);
+    ReleaseDC(window, dc);
+}
+
 template <typename Paint> std::vector<double> time_paints(int repetitions, Paint paint) {
     paint();
     std::vector<double> times;
@@ -283,6 +298,7 @@ int main(int argc, char** argv) {
     const RECT client = window.client();
     std::fprintf(stdout, "window client area %ld x %ld\n", client.right - client.left,
                  client.bottom - client.top);
+    print_font(window.handle());
 
     Figures figures;
     for (const BenchMesh& mesh : meshes) {
