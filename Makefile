@@ -1,5 +1,6 @@
 # The two commands a newcomer needs: `make run` and `make test`. Both install what is missing.
-.PHONY: all deps native windows test test-native test-windows run bench package format clean
+.PHONY: all deps native windows fuzz-build fuzz test test-native test-windows run bench package \
+	format clean
 
 all: native windows
 
@@ -14,8 +15,20 @@ windows: deps
 	cmake --preset mingw
 	cmake --build --preset mingw
 
-test-native: native
+# clang's libFuzzer targets in build/fuzz; `make test` runs their short fixed-seed smoke tests.
+fuzz-build: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz
+
+# Runs each fuzz target for FUZZ_SECONDS, one after the other; corpora grow in build/fuzz/corpus
+# and findings land in build/fuzz/fuzz/artifacts.
+FUZZ_SECONDS ?= 60
+fuzz: fuzz-build
+	build/fuzz/fuzz/run-fuzzers.sh $(FUZZ_SECONDS)
+
+test-native: native fuzz-build
 	ctest --preset native
+	ctest --preset fuzz
 
 test-windows: windows
 	scripts/with-xvfb.sh ctest --preset mingw
