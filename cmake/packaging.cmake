@@ -1,6 +1,6 @@
 # `make package`: a zip with velmora.exe, the bundled example meshes and the README.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION examples
-        FILES_MATCHING PATTERN "*.[nes]")
+        FILES_MATCHING PATTERN "*.[nes]" PATTERN "README.md")
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION . OPTIONAL)
 
 set(CPACK_GENERATOR ZIP)
@@ -9,4 +9,5 @@ set(CPACK_PACKAGE_VENDOR Velmora)
 set(CPACK_SYSTEM_NAME win64)
 set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-${CPACK_SYSTEM_NAME})
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+set(CPACK_STRIP_FILES ON)
 include(CPack)
