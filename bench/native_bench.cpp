@@ -4,9 +4,9 @@
 //
 //   velmora_bench --meshes DIR [--figures FILE] [--sizes 10k,100k,1M,4M] [benchmark options]
 //
-// Prints Google Benchmark's figures (medians of several repetitions), then a table with the
-// ratio of the two readers; --figures keeps the table's figures for the summary of
-// `make bench`.
+// Prints Google Benchmark's figures (medians of several repetitions, run randomly
+// interleaved), then a table with the ratio of the two readers; --figures keeps the table's
+// figures for the summary of `make bench`.
 
 #include "bench_meshes.h"
 #include "counting_canvas.h"
@@ -214,10 +214,17 @@ int main(int argc, char** argv) {
     if (argc >= 2 && argv[1] == peak_load_option) {
         return run_peak_load(std::span<char* const>(argv + 2, static_cast<std::size_t>(argc - 2)));
     }
-    benchmark::Initialize(&argc, argv);
+    // Repetitions of all benchmarks run interleaved, so that a change in the machine's load
+    // falls on both readers alike; an option given on the command line still wins.
+    std::string interleave = "--benchmark_enable_random_interleaving=true";
+    std::vector<char*> arguments(argv, argv + argc);
+    arguments.insert(arguments.begin() + 1, interleave.data());
+    int count = static_cast<int>(arguments.size());
+    benchmark::Initialize(&count, arguments.data());
     Options options;
-    if (!parse_options(std::span<char* const>(argv + 1, static_cast<std::size_t>(argc - 1)),
-                       options)) {
+    if (!parse_options(
+            std::span<char* const>(arguments.data() + 1, static_cast<std::size_t>(count - 1)),
+            options)) {
         return 2;
     }
     const std::vector<BenchMesh> meshes = find_bench_meshes(options.meshes, options.sizes);
