@@ -149,8 +149,11 @@ NumberCover cover_numbers(const MeshModel& mesh, const ViewFit& fit, const Numbe
                           const DeviceRect& clip) {
     const std::int64_t width = std::int64_t{clip.right} - clip.left;
     const std::int64_t height = std::int64_t{clip.bottom} - clip.top;
+    // The mask keeps each row in whole 64-bit words: a clip box one pixel wide costs 64 bits a
+    // row, so the rows' words, not the pixels, are what must stay within the limit.
+    const std::int64_t row_bits = (width + 63) / 64 * 64;
     const bool mask_too_big =
-        width > max_mask_pixels || height > max_mask_pixels || width * height > max_mask_pixels;
+        width > max_mask_pixels || height > max_mask_pixels || row_bits * height > max_mask_pixels;
     if (!layout.digit_widths || mask_too_big) {
         return {};
     }
