@@ -12,8 +12,8 @@ extern std::array<char, 256> status_text;
 // False when no control was created.
 bool create_status_bar(HWND parent, const char* text, int parts);
 
-// Spreads `parts` parts over `window`'s client width, the last ending at its right edge, and
-// shows "Ready".
+// Spreads `parts` (at least 1) parts over `window`'s client width, the last ending at its right
+// edge, and shows "Ready".
 void layout_status_parts(HWND window, int parts);
 
 // Shows `text` in part `part`; `type` is the SB_SETTEXT drawing type.

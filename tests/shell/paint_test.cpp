@@ -156,10 +156,9 @@ protected:
     }
 
     int window_font_height() const {
-        const HDC dc = GetDC(main_window);
+        const WindowDc dc(main_window);
         TEXTMETRICA metrics{};
-        GetTextMetricsA(dc, &metrics);
-        ReleaseDC(main_window, dc);
+        GetTextMetricsA(dc.get(), &metrics);
         return metrics.tmHeight;
     }
 

@@ -25,20 +25,6 @@ std::string windows_path(std::string_view directory, std::string_view file_name)
     return path;
 }
 
-// GetDC and ReleaseDC as one scope.
-class WindowDc {
-public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDc() { ReleaseDC(window_, dc_); }
-    WindowDc(const WindowDc&) = delete;
-    WindowDc& operator=(const WindowDc&) = delete;
-    HDC get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
 ModalScript* active_script = nullptr;
 
 // Ten seconds: long enough for Wine to open its file dialog; a test that gets here has failed.
