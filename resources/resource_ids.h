@@ -17,7 +17,9 @@
 // Controls
 #define IDC_STATUS_BAR 3000
 #define IDC_ABOUT_ICON 3100
-#define IDC_ABOUT_TEXT 3101
+#define IDC_ABOUT_NAME 3101
+#define IDC_ABOUT_VERSION 3102
+#define IDC_ABOUT_PURPOSE 3103
 
 // Strings (the command help texts use the command ids above)
 #define IDS_FILE_SAVE 220
