@@ -292,7 +292,8 @@ int main(int argc, char** argv) {
     const BenchWindow window;
     const ScreenBitmap bitmap;
     if (window.handle() == nullptr || !bitmap.valid()) {
-        std::fputs("velmora_repaint_bench: cannot make the window or the bitmap\n", stderr);
+        std::fprintf(stderr, "velmora_repaint_bench: cannot make the %s (error %lu)\n",
+                     window.handle() == nullptr ? "window" : "bitmap", GetLastError());
         return 1;
     }
     const RECT client = window.client();
