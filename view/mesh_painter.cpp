@@ -16,6 +16,11 @@ constexpr double centre_factor = 0.333;
 // Above this many pixels in the clip box, telling hidden numbers apart costs more memory than
 // it saves.
 constexpr std::int64_t max_mask_pixels = std::int64_t{1} << 26;
+// Above this many words of the mask in a number's cell, telling hidden numbers apart costs
+// more time than drawing them.
+constexpr std::int64_t max_cell_words = 1024;
+// The longest number drawn: an index below 2^31 plus the numbering base.
+constexpr std::int64_t max_number_length = 10;
 
 bool valid_node(const MeshModel& mesh, std::int32_t index) {
     return index >= 0 && index < mesh.node_count();
@@ -144,17 +149,28 @@ struct NumberCover {
 
 // Numbers hidden under the opaque cells of later numbers draw nothing that stays visible.
 // Walking backwards, a number whose cell the cells of the numbers after it already cover is
-// hidden. Without digit widths, or for a clip box too big to track, nothing is hidden.
+// hidden. Without digit widths, for an empty clip box, for a clip box too big to track, or for
+// cells too big to walk, nothing is hidden.
 NumberCover cover_numbers(const MeshModel& mesh, const ViewFit& fit, const NumberLayout& layout,
                           const DeviceRect& clip) {
     const std::int64_t width = std::int64_t{clip.right} - clip.left;
     const std::int64_t height = std::int64_t{clip.bottom} - clip.top;
+    if (!layout.digit_widths || width <= 0 || height <= 0) {
+        return {};
+    }
     // The mask keeps each row in whole 64-bit words: a clip box one pixel wide costs 64 bits a
     // row, so the rows' words, not the pixels, are what must stay within the limit.
     const std::int64_t row_bits = (width + 63) / 64 * 64;
     const bool mask_too_big =
         width > max_mask_pixels || height > max_mask_pixels || row_bits * height > max_mask_pixels;
-    if (!layout.digit_widths || mask_too_big) {
+    // Each number's cell is walked a word at a time, row by row: the cells of a font hundreds
+    // of pixels high would cost more to track than they save.
+    const std::int64_t widest_digit =
+        *std::max_element(layout.digit_widths->begin(), layout.digit_widths->end());
+    const std::int64_t cell_words =
+        std::min((widest_digit * max_number_length + 63) / 64 + 1, row_bits / 64);
+    const bool cells_too_big = cell_words * std::min(layout.text_height, height) > max_cell_words;
+    if (mask_too_big || cells_too_big) {
         return {};
     }
     NumberCover cover{std::vector<bool>(static_cast<std::size_t>(mesh.element_count())),
