@@ -6,10 +6,11 @@
 //   0, 1, 2   the node, element and side file of the first set (mesh.n, mesh.e, mesh.s)
 //   3, 4, 5   the second set, read into the same model after the first; an input of at most
 //             three parts reads the first set twice
-//   6         an extra paint, as little-endian int32s: the drawing rectangle's left, top,
-//             right and bottom, the text height (zeros where the part is short), then the
-//             clip box's four edges (no clipping unless the part holds all four); after
-//             these 36 bytes, the sizes of the reads the second set's files hand out
+//   6         an extra paint: as little-endian int32s, the drawing rectangle's left, top,
+//             right and bottom and the text height (zeros where the part is short), then the
+//             clip box's four edges (no clipping unless the part holds all four); then ten
+//             bytes, the widths of the digits 0 to 9 (none unless the part holds all ten);
+//             after these 46 bytes, the sizes of the reads the second set's files hand out
 //
 // A part that the input does not reach is a file that cannot be opened. The first set's files
 // hand out all that is asked of them, as files on disk do; the second set's hand out their
@@ -49,8 +50,10 @@ inline std::vector<std::string_view> split_input(const std::uint8_t* data, std::
 
 // Sizes of reads that put the ends of reads around the reader's lookahead of 128 bytes.
 inline constexpr std::string_view default_read_sizes = "\x01\x03\x07\x40\x7f\x80\x81";
-// Where the read sizes start in part 6.
-inline constexpr std::size_t read_sizes_offset = 36;
+// Where the fields after the rectangle and the text height start in part 6.
+inline constexpr std::size_t clip_offset = 20;
+inline constexpr std::size_t digit_widths_offset = 36;
+inline constexpr std::size_t read_sizes_offset = 46;
 
 // Hands out its data in reads of the sizes given, in turn; 0 or no sizes: all that is asked.
 class ChunkedSource final : public ByteSource {

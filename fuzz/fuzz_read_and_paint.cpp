@@ -5,14 +5,18 @@
 // - the extents always contain the origin, are never NaN and only ever widen;
 // - the numbering base is 0 or 1;
 // - the painter sets the alignment and the colour, then draws the sides not marked -1 whose
-//   nodes exist, in index order, from and to their nodes' device points, leaving out only
-//   those of no length or wholly outside the clip box; then numbers, in index order, only of
-//   elements whose nodes exist, each reading its index plus the numbering base;
+//   nodes exist, in index order, from and to their nodes' device points, then the numbers of
+//   the elements whose nodes exist, in index order, each reading its index plus the numbering
+//   base, at the element's centre;
+// - it leaves out only what cannot change a pixel: without text widths, sides of no length or
+//   wholly outside the clip box and numbers whose cells miss it; with text widths, whatever it
+//   leaves out, the picture is that of the plain paint with nothing left out;
 // - reading the same set twice into one model gives the same model again, whether the files
 //   hand out their bytes all at once or in reads of any sizes.
 #include "file_set_input.h"
 #include "mesh_painter.h"
 #include "mesh_reader.h"
+#include "picture.h"
 #include "view_fit.h"
 
 #include <algorithm>
@@ -22,8 +26,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -42,15 +49,70 @@ bool valid_node(const MeshModel& mesh, std::int32_t index) {
     return index >= 0 && index < mesh.node_count();
 }
 
-// Follows the painter's calls against what it must draw for the model, call by call.
+// What the painter must draw, the plain way: every side not marked -1 whose nodes exist, then
+// every number of an element whose nodes exist, in index order, nothing left out.
+struct PlainPaint {
+    std::vector<std::pair<DevicePoint, DevicePoint>> lines;
+    std::vector<std::pair<DevicePoint, std::string>> texts;
+};
+
+PlainPaint plain_paint(const MeshModel& mesh, const ViewFit& fit, std::int32_t text_height) {
+    PlainPaint paint;
+    for (const MeshSide& side : mesh.sides) {
+        if (side.mark != -1 && valid_node(mesh, side.node_a) && valid_node(mesh, side.node_b)) {
+            const MeshNode& a = mesh.nodes[static_cast<std::size_t>(side.node_a)];
+            const MeshNode& b = mesh.nodes[static_cast<std::size_t>(side.node_b)];
+            paint.lines.emplace_back(to_device(fit, a.x, a.y), to_device(fit, b.x, b.y));
+        }
+    }
+    using Extended = long double;
+    const Extended scale = fit.scale;
+    const Extended factor = 0.333;
+    for (std::size_t i = 0; i < mesh.elements.size(); ++i) {
+        const MeshElement& e = mesh.elements[i];
+        if (!valid_node(mesh, e.node_a) || !valid_node(mesh, e.node_b) ||
+            !valid_node(mesh, e.node_c)) {
+            continue;
+        }
+        const MeshNode& a = mesh.nodes[static_cast<std::size_t>(e.node_a)];
+        const MeshNode& b = mesh.nodes[static_cast<std::size_t>(e.node_b)];
+        const MeshNode& c = mesh.nodes[static_cast<std::size_t>(e.node_c)];
+        const Extended cx = factor * (Extended{b.x} + a.x + c.x);
+        const Extended cy = factor * (Extended{b.y} + a.y + c.y);
+        const DevicePoint point{truncate_to_int32(scale * cx + fit.offset_x),
+                                truncate_to_int32((-scale * cy + fit.offset_y) - text_height / 2)};
+        paint.texts.emplace_back(
+            point, std::to_string(static_cast<std::int64_t>(i) + mesh.numbering_base));
+    }
+    return paint;
+}
+
+// Follows the painter's calls against what it must draw for the model. Without text widths,
+// the painter can tell no number's width, and so leaves out only the sides of no length or
+// wholly outside the clip box, and numbers whose cells miss the clip box above or below. With
+// text widths it may leave out more (sides and numbers under the opaque cells of numbers);
+// what it draws must still be a part of the plain paint, and the picture is compared with that
+// of the plain paint where one is affordable.
 class CheckingCanvas final : public Canvas {
 public:
     CheckingCanvas(const MeshModel& mesh, DeviceRect rect, std::int32_t text_height,
-                   DeviceRect clip)
-        : mesh_(mesh), fit_(compute_view_fit(mesh, rect)), text_height_(text_height), clip_(clip) {}
+                   DeviceRect clip, std::optional<DigitWidths> digit_widths)
+        : mesh_(mesh), fit_(compute_view_fit(mesh, rect)), text_height_(text_height), clip_(clip),
+          digit_widths_(digit_widths) {}
 
     std::int32_t text_height() override { return text_height_; }
     DeviceRect clip_box() override { return clip_; }
+    std::optional<std::int32_t> text_width(std::string_view text) override {
+        if (!digit_widths_) {
+            return std::nullopt;
+        }
+        std::int32_t width = 0;
+        for (const char c : text) {
+            check(c >= '0' && c <= '9', "the width asked of a text that is no number");
+            width += (*digit_widths_)[static_cast<std::size_t>(c - '0')];
+        }
+        return width;
+    }
 
     void set_text_align(std::uint32_t align) override {
         check(step_ == Step::start, "alignment set out of order");
@@ -66,25 +128,35 @@ public:
 
     void move_to(DevicePoint point) override {
         check(step_ == Step::lines && !in_line_, "move_to out of order");
-        // The sides left out before this one must be those that cannot change a pixel.
-        side_ = next_visible_side(side_);
-        check(side_ < mesh_.sides.size(), "a side drawn that should not be");
-        check(point == from_point(side_), "a side starts away from its first node");
+        line_from_ = point;
         in_line_ = true;
     }
 
     void line_to(DevicePoint point) override {
         check(step_ == Step::lines && in_line_, "line_to without move_to");
-        check(point == to_point(side_), "a side ends away from its second node");
         in_line_ = false;
-        ++side_;
+        // The first side from here on that runs between these points; the sides left out
+        // before it must be those that cannot change a pixel.
+        std::size_t side = next_visible_side(side_);
+        if (digit_widths_) {
+            while (side < mesh_.sides.size() &&
+                   (from_point(side) != line_from_ || to_point(side) != point)) {
+                side = next_visible_side(side + 1);
+            }
+        }
+        check(side < mesh_.sides.size(), "a side drawn that should not be");
+        check(from_point(side) == line_from_, "a side starts away from its first node");
+        check(to_point(side) == point, "a side ends away from its second node");
+        side_ = side + 1;
+        lines_.emplace_back(line_from_, point);
     }
 
-    void text_out(DevicePoint, std::string_view text) override {
+    void text_out(DevicePoint point, std::string_view text) override {
         check((step_ == Step::lines && !in_line_) || step_ == Step::numbers,
               "text_out out of order");
         if (step_ == Step::lines) {
-            check(next_visible_side(side_) == mesh_.sides.size(), "a number before all sides");
+            check(digit_widths_ || next_visible_side(side_) == mesh_.sides.size(),
+                  "a number before all sides");
             step_ = Step::numbers;
         }
         // Numbers that cannot show may be left out, so the text tells which element this is.
@@ -101,18 +173,77 @@ public:
                   static_cast<std::size_t>(index),
               "a number drawn for an element with a missing node");
         element_ = static_cast<std::size_t>(index) + 1;
+        texts_.emplace_back(point, std::string(text));
     }
 
-    // After painting: nothing left undrawn.
+    // After painting: nothing left undrawn that could show.
     void check_complete() const {
         check(step_ != Step::start && step_ != Step::aligned, "alignment or colour never set");
         check(!in_line_, "a side left half drawn");
-        check(next_visible_side(side_) == mesh_.sides.size(), "a side left undrawn");
+        check(digit_widths_ || next_visible_side(side_) == mesh_.sides.size(),
+              "a side left undrawn");
+        // The numbers drawn are those of the plain paint, at the same points; without text
+        // widths only those whose cells, of any width, miss the clip box are left out.
+        const PlainPaint plain = plain_paint(mesh_, fit_, text_height_);
+        const std::int64_t cell_height = std::max(text_height_, 1);
+        auto drawn = texts_.begin();
+        for (const auto& [point, text] : plain.texts) {
+            if (drawn != texts_.end() && drawn->second == text) {
+                check(drawn->first == point, "a number drawn away from its element's centre");
+                ++drawn;
+            } else {
+                check(digit_widths_ || point.y >= clip_.bottom ||
+                          point.y + cell_height <= clip_.top,
+                      "a number left out that could show");
+            }
+        }
+        check(drawn == texts_.end(), "a number drawn that is not in the plain paint");
+        if (!digit_widths_ || text_height_ <= 0 || !affordable(plain)) {
+            return;
+        }
+        static std::vector<std::uint32_t> drawn_pixels;
+        static std::vector<std::uint32_t> plain_pixels;
+        check(picture_of(drawn_pixels, lines_, texts_) ==
+                  picture_of(plain_pixels, plain.lines, plain.texts),
+              "the picture differs from the one with nothing left out");
     }
 
 private:
     enum class Step { start, aligned, lines, numbers };
 
+    using Lines = std::vector<std::pair<DevicePoint, DevicePoint>>;
+    using Texts = std::vector<std::pair<DevicePoint, std::string>>;
+
+    // Pictures cost the clip box's area and, for each number, the part of it a cell can fill.
+    bool affordable(const PlainPaint& plain) const {
+        constexpr std::int64_t max_area = std::int64_t{1} << 15;
+        constexpr std::int64_t max_cell_pixels = std::int64_t{1} << 16;
+        const std::int64_t area = Picture::area(clip_);
+        if (area == 0 || area > max_area || (plain.lines.empty() && plain.texts.empty())) {
+            return false;
+        }
+        const std::int64_t widest_digit =
+            *std::max_element(digit_widths_->begin(), digit_widths_->end());
+        constexpr std::int64_t longest_number = 11;
+        const std::int64_t columns = std::min<std::int64_t>(std::int64_t{clip_.right} - clip_.left,
+                                                            widest_digit * longest_number);
+        const std::int64_t rows =
+            std::min<std::int64_t>(std::int64_t{clip_.bottom} - clip_.top, text_height_);
+        return (columns * rows + 1) * static_cast<std::int64_t>(plain.texts.size()) <=
+               max_cell_pixels;
+    }
+
+    Picture picture_of(std::vector<std::uint32_t>& pixels, const Lines& lines,
+                       const Texts& texts) const {
+        Picture picture(pixels, clip_, *digit_widths_, text_height_);
+        for (const auto& [from, to] : lines) {
+            picture.line(from, to);
+        }
+        for (const auto& [point, text] : texts) {
+            picture.text(point, text);
+        }
+        return picture;
+    }
     // The next side from `i` on that is not marked -1 and whose nodes exist.
     std::size_t next_drawable_side(std::size_t i) const {
         while (i < mesh_.sides.size()) {
@@ -169,56 +300,79 @@ private:
     ViewFit fit_;
     std::int32_t text_height_;
     DeviceRect clip_;
+    std::optional<DigitWidths> digit_widths_;
     Step step_ = Step::start;
     bool in_line_ = false;
+    DevicePoint line_from_{};
     std::size_t side_ = 0;
     std::size_t element_ = 0;
+    Lines lines_;
+    Texts texts_;
 };
 
 constexpr std::int32_t int_min = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t int_max = std::numeric_limits<std::int32_t>::max();
 
 constexpr DeviceRect everywhere{int_min, int_min, int_max, int_max};
+constexpr DigitWidths even_digits{8, 8, 8, 8, 8, 8, 8, 8, 8, 8};
+constexpr DigitWidths narrow_one{7, 4, 7, 7, 7, 7, 7, 7, 7, 7};
 
 struct Paint {
     DeviceRect rect;
     std::int32_t text_height;
     DeviceRect clip;
+    std::optional<DigitWidths> digit_widths;
 };
 
 // Ordinary, empty, smaller than the margins, upside down and as large as can be; clipped to
-// nothing, to everything and to a part.
-constexpr Paint fixed_paints[] = {
-    {{0, 0, 440, 220}, 16, everywhere},
-    {{0, 0, 440, 220}, 16, {0, 0, 440, 220}},
-    {{0, 0, 0, 0}, 13, {0, 0, 0, 0}},
-    {{0, 0, 39, 19}, 0, {0, 0, 1, 1}},
-    {{100, 100, 0, 0}, -7, everywhere},
-    {{int_min, int_min, int_max, int_max}, int_max, {-1000, -1000, 1000, 1000}},
-    {{int_max, int_max, int_min, int_min}, int_min, everywhere},
+// nothing, to everything and to a part; with and without text widths.
+const Paint fixed_paints[] = {
+    {{0, 0, 440, 220}, 16, everywhere, std::nullopt},
+    {{0, 0, 440, 220}, 16, {0, 0, 440, 220}, std::nullopt},
+    {{0, 0, 240, 120}, 16, {0, 0, 240, 120}, even_digits},
+    {{0, 0, 440, 220}, 13, {100, 40, 180, 90}, narrow_one},
+    {{0, 0, 0, 0}, 13, {0, 0, 0, 0}, std::nullopt},
+    {{0, 0, 39, 19}, 0, {0, 0, 1, 1}, std::nullopt},
+    {{100, 100, 0, 0}, -7, everywhere, std::nullopt},
+    {{int_min, int_min, int_max, int_max}, int_max, {-1000, -1000, 1000, 1000}, std::nullopt},
+    {{int_max, int_max, int_min, int_min}, int_min, everywhere, even_digits},
 };
 
-// Above this many sides and elements nothing is painted, to keep runs short: such meshes are
-// long zero-filled tails, whose records paint like the first of them.
-constexpr std::size_t many_records = std::size_t{1} << 14;
+// Above this many sides and elements nothing is painted, to keep runs short: an input of a
+// few kilobytes holds far fewer records, so the rest are a zero-filled tail, all alike.
+constexpr std::size_t many_records = std::size_t{1} << 12;
 
 void paint_and_check(const MeshModel& mesh, const Paint& paint) {
-    CheckingCanvas canvas(mesh, paint.rect, paint.text_height, paint.clip);
+    CheckingCanvas canvas(mesh, paint.rect, paint.text_height, paint.clip, paint.digit_widths);
     paint_mesh(mesh, canvas, paint.rect);
     canvas.check_complete();
+}
+
+// The input's own paint (part 6): rectangle, text height, clip box, digit widths.
+Paint derived_paint(std::string_view extra) {
+    Paint paint{{int32_at(extra, 0), int32_at(extra, 4), int32_at(extra, 8), int32_at(extra, 12)},
+                int32_at(extra, 16),
+                everywhere,
+                std::nullopt};
+    if (extra.size() >= clip_offset + 16) {
+        paint.clip = {int32_at(extra, clip_offset), int32_at(extra, clip_offset + 4),
+                      int32_at(extra, clip_offset + 8), int32_at(extra, clip_offset + 12)};
+    }
+    if (extra.size() >= digit_widths_offset + 10) {
+        DigitWidths widths{};
+        for (std::size_t i = 0; i < widths.size(); ++i) {
+            widths[i] = static_cast<unsigned char>(extra[digit_widths_offset + i]);
+        }
+        paint.digit_widths = widths;
+    }
+    return paint;
 }
 
 void paint_all(const MeshModel& mesh, std::string_view extra) {
     if (mesh.sides.size() + mesh.elements.size() > many_records) {
         return;
     }
-    const Paint derived{
-        {int32_at(extra, 0), int32_at(extra, 4), int32_at(extra, 8), int32_at(extra, 12)},
-        int32_at(extra, 16),
-        extra.size() < 36 ? everywhere
-                          : DeviceRect{int32_at(extra, 20), int32_at(extra, 24),
-                                       int32_at(extra, 28), int32_at(extra, 32)}};
-    paint_and_check(mesh, derived);
+    paint_and_check(mesh, derived_paint(extra));
     for (const Paint& paint : fixed_paints) {
         paint_and_check(mesh, paint);
     }

@@ -133,6 +133,15 @@ seed scanner-reals "$nodes" '0' '0'
 seed scanner-integers '0' '0' \
     '5\n0: 42 +5 -5 007 12abc\n1: 1.5 0x10 2147483647 -2147483648 -\n2: -x x 1 2 3\n'
 
-# An extra rectangle: 16 bytes of edges and 4 of text height after the two sets.
-seed square-in-a-rectangle "$sq_n" "$sq_e" "$sq_s" "$sq_n" "$sq_e" "$sq_s" \
-    '\x0a\x00\x00\x00\x14\x00\x00\x00\x00\x02\x00\x00\x80\x01\x00\x00\x0d\x00\x00\x00'
+# An extra paint after the two sets: the rectangle (10, 20)-(512, 384) and text height 13; then
+# also a clip box (0, 0)-(200, 150), digit widths of 6 to 9 pixels and read sizes 1, 2 and 3.
+rect='\x0a\x00\x00\x00\x14\x00\x00\x00\x00\x02\x00\x00\x80\x01\x00\x00\x0d\x00\x00\x00'
+clip='\x00\x00\x00\x00\x00\x00\x00\x00\xc8\x00\x00\x00\x96\x00\x00\x00'
+widths='\x08\x06\x08\x08\x09\x08\x08\x07\x08\x08'
+seed square-in-a-rectangle "$sq_n" "$sq_e" "$sq_s" "$sq_n" "$sq_e" "$sq_s" "$rect"
+seed square-clipped-with-widths "$sq_n" "$sq_e" "$sq_s" "$sq_n" "$sq_e" "$sq_s" \
+    "$rect$clip$widths\x01\x02\x03"
+if [[ -n "$make_mesh" ]]; then
+    file_seed made-clipped-with-widths "$work/b" "$work/a"
+    printf '\n%%%%\n%b' "$rect$clip$widths" >>"$out/made-clipped-with-widths"
+fi
