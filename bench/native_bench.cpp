@@ -28,8 +28,8 @@ namespace {
 constexpr DeviceRect window_rect{0, 0, 1024, 768};
 
 // Fewer repetitions where one load takes seconds.
-constexpr int repetitions = 5;
-constexpr int repetitions_of_slow_loads = 3;
+constexpr int repetitions = 9;
+constexpr int repetitions_of_slow_loads = 5;
 constexpr std::int64_t slow_load_triangles = 4'000'000;
 
 struct Options {

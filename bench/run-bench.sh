@@ -75,10 +75,13 @@ if [[ ${VELMORA_BENCH_WINE:-1} != 0 ]]; then
     export VELMORA_WINEPREFIX=$root/build/wine-prefix-bench
     # Wine's drive Z: is the root of the file system.
     wine_meshes=Z:$meshes
+    # Each run has a display of its own and ends only once its wineserver has: a wineserver
+    # (and the desktop it keeps) outliving its display would fail the next run's window.
+    WINEPREFIX=$VELMORA_WINEPREFIX timeout 30 wineserver --wait 2>/dev/null || true
     echo "== Windows benchmarks: loads under Wine =="
     machine_load "Wine loads, before"
-    scripts/wine-run.sh "$windows_build/bench/velmora_load_bench.exe" --meshes "$wine_meshes" \
-        --figures "Z:$results/windows-load.figures" --sizes "$sizes" \
+    scripts/with-xvfb.sh scripts/wine-run.sh "$windows_build/bench/velmora_load_bench.exe" \
+        --meshes "$wine_meshes" --figures "Z:$results/windows-load.figures" --sizes "$sizes" \
         --reference-seconds "${VELMORA_BENCH_REFERENCE_SECONDS:-20}" ||
         echo "(no Windows load figures: velmora_load_bench failed)"
     if [[ $repaint == yes ]]; then
