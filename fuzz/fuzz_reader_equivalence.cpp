@@ -8,24 +8,24 @@
 // equal byte for byte, the same numbering base, the same extents bit for bit.
 //
 // The product alone reads the input, with no comparison, where the two differ by design:
-// - a run of ten or more digits: an integer token may lie beyond the 32-bit range, where
-//   fscanf is undefined (glibc wraps) and the product saturates;
-// - a run of 80 or more non-blank bytes: a label token may be longer than 79 characters,
-//   which the product refuses;
+// - an integer token beyond the 32-bit range, where fscanf is undefined (glibc wraps) and the
+//   product saturates: an input is left alone where a run of digits worth more than INT32_MAX
+//   may be read by %d (see may_be_read_as_integer);
+// - a label token longer than 79 characters, which the product refuses (label_too_long) and
+//   the reference reads into a larger buffer;
 // - a count the product refuses as far beyond what its file holds; fscanf would allocate and
 //   scan for it;
 // - more records in all than max_compared_records, where the reference's loop of failing
 //   fscanf calls over a long zero-filled tail would take most of the run's time.
-// The runs are looked for in every part on its own, so they include every token the reading
-// can meet, in step or out of it: a token read out of step is a suffix of a run.
 #include "file_set_input.h"
 #include "mesh_reader.h"
 #include "reference_reader.h"
-#include "token_scanner.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -40,26 +40,60 @@ void check(bool condition, const char* what) {
     }
 }
 
-constexpr std::size_t digits_beyond_int32 = 10;
 constexpr std::size_t max_compared_records = std::size_t{1} << 16;
 
-bool is_digit(char c) {
+constexpr bool is_digit(char c) {
     return c >= '0' && c <= '9';
 }
 
+constexpr bool is_letter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// Whether %d may start reading at the digits at `start`, in step or out of it. A conversion
+// takes every digit it meets, so %d reads a run of digits from its first one, or not at all.
+// A run that follows a decimal point is a real's fraction: %lf takes the point and the digits
+// together, and nothing takes the point alone, unless it is the character that ends a failed
+// "nan" or "infinity" (as in "n.5"), which is consumed with the letters before it.
+constexpr bool may_be_read_as_integer(std::string_view text, std::size_t start) {
+    if (start == 0 || text[start - 1] != '.') {
+        return true;
+    }
+    return start >= 2 && is_letter(text[start - 2]);
+}
+
+// True when the digits of the run are worth more than INT32_MAX.
+constexpr bool beyond_int32(std::string_view digits) {
+    constexpr std::string_view int32_max = "2147483647";
+    const std::size_t first = std::min(digits.find_first_not_of('0'), digits.size());
+    digits.remove_prefix(first);
+    return digits.size() > int32_max.size() ||
+           (digits.size() == int32_max.size() && digits > int32_max);
+}
+
 // True when `text` holds a token on which fscanf and the product differ by design.
-bool outside_reference(std::string_view text) {
-    std::size_t digits = 0;
-    std::size_t non_blank = 0;
-    for (const char c : text) {
-        digits = is_digit(c) ? digits + 1 : 0;
-        non_blank = is_space(static_cast<unsigned char>(c)) ? 0 : non_blank + 1;
-        if (digits >= digits_beyond_int32 || non_blank > TokenScanner::label_capacity) {
+constexpr bool outside_reference(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (!is_digit(text[i])) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && is_digit(text[end])) {
+            ++end;
+        }
+        if (may_be_read_as_integer(text, i) && beyond_int32(text.substr(i, end - i))) {
             return true;
         }
+        i = end;
     }
     return false;
 }
+
+static_assert(outside_reference("2147483648") && outside_reference("-99999999999 1"));
+static_assert(outside_reference("n.99999999999") && outside_reference("inf99999999999"));
+static_assert(!outside_reference("2147483647 -2147483647 0000000000002147483647"));
+static_assert(!outside_reference("0.66666666666666663 1.99999999999999999e-5"));
 
 bool outside_reference(const FileSetParts& set) {
     for (const auto& file : set.files) {
