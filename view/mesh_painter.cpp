@@ -36,15 +36,23 @@ bool line_misses(const DeviceRect& clip, DevicePoint a, DevicePoint b) {
            std::max(a.y, b.y) < clip.top || std::min(a.y, b.y) >= clip.bottom;
 }
 
-void draw_side(const MeshModel& mesh, const ViewFit& fit, Canvas& canvas, const DeviceRect& clip,
-               const CoverageMask* under_numbers, const MeshSide& side) {
+// Every node's device point, each converted once though sides share their nodes.
+std::vector<DevicePoint> device_points(const MeshModel& mesh, const ViewFit& fit) {
+    std::vector<DevicePoint> points;
+    points.reserve(mesh.nodes.size());
+    for (const MeshNode& node : mesh.nodes) {
+        points.push_back(to_device(fit, node.x, node.y));
+    }
+    return points;
+}
+
+void draw_side(const MeshModel& mesh, const std::vector<DevicePoint>& points, Canvas& canvas,
+               const DeviceRect& clip, const CoverageMask* under_numbers, const MeshSide& side) {
     if (side.mark == -1 || !valid_node(mesh, side.node_a) || !valid_node(mesh, side.node_b)) {
         return;
     }
-    const MeshNode& a = node_at(mesh, side.node_a);
-    const MeshNode& b = node_at(mesh, side.node_b);
-    const DevicePoint from = to_device(fit, a.x, a.y);
-    const DevicePoint to = to_device(fit, b.x, b.y);
+    const DevicePoint from = points[static_cast<std::size_t>(side.node_a)];
+    const DevicePoint to = points[static_cast<std::size_t>(side.node_b)];
     // A line to its own start draws nothing, and the current position it leaves is unused.
     if (from == to || line_misses(clip, from, to)) {
         return;
@@ -201,8 +209,11 @@ void paint_mesh(const MeshModel& mesh, Canvas& canvas, DeviceRect rect) {
 
     const NumberCover cover = cover_numbers(mesh, fit, layout, clip);
     const CoverageMask* under_numbers = cover.covered ? &*cover.covered : nullptr;
-    for (const MeshSide& side : mesh.sides) {
-        draw_side(mesh, fit, canvas, clip, under_numbers, side);
+    if (!mesh.sides.empty()) {
+        const std::vector<DevicePoint> points = device_points(mesh, fit);
+        for (const MeshSide& side : mesh.sides) {
+            draw_side(mesh, points, canvas, clip, under_numbers, side);
+        }
     }
     // Numbers after all lines, so that a number is on top of any line it overlaps.
     for (std::int32_t index = 0; index < mesh.element_count(); ++index) {
