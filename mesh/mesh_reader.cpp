@@ -41,18 +41,6 @@ std::int32_t scan_count(FileScan& file, std::int32_t previous, std::uint64_t fil
     return count;
 }
 
-// Replaces `records` with `count` zero-filled records, releasing the old ones first so that
-// a load never holds two meshes' arrays at once.
-template <typename Record> bool replace_records(RecordArray<Record>& records, std::int32_t count) {
-    records = RecordArray<Record>();
-    auto fresh = RecordArray<Record>::zero_filled(static_cast<std::size_t>(count));
-    if (!fresh) {
-        return false;
-    }
-    records = std::move(*fresh);
-    return true;
-}
-
 // Each record stops at its first field that cannot be scanned; the fields after it keep
 // their zeros.
 void scan_node(TokenScanner& s, MeshNode& node) {
@@ -124,7 +112,7 @@ std::optional<ReadError> read_records(ByteSource& source, const std::string& pat
     if (file.failed()) {
         return file.error;
     }
-    if (!replace_records(records, count)) {
+    if (!records.assign_zero_filled(static_cast<std::size_t>(count))) {
         return ReadError{ReadFailure::cannot_allocate, path};
     }
     for (std::size_t i = 0; i < records.size(); ++i) {

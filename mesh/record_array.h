@@ -46,6 +46,18 @@ public:
         return array;
     }
 
+    // Replaces the records with `count` zero-filled ones, releasing the old ones first so that
+    // two arrays never live at once; false, and empty, when the memory cannot be had.
+    bool assign_zero_filled(std::size_t count) {
+        *this = RecordArray();
+        auto fresh = zero_filled(count);
+        if (!fresh) {
+            return false;
+        }
+        *this = std::move(*fresh);
+        return true;
+    }
+
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     Record* data() { return records_.get(); }

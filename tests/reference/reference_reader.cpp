@@ -12,16 +12,6 @@ struct StreamCloser {
 };
 using Stream = std::unique_ptr<std::FILE, StreamCloser>;
 
-template <typename Record> bool replace_records(RecordArray<Record>& records, int count) {
-    records = RecordArray<Record>();
-    auto fresh = RecordArray<Record>::zero_filled(static_cast<std::size_t>(count));
-    if (!fresh) {
-        return false;
-    }
-    records = std::move(*fresh);
-    return true;
-}
-
 } // namespace
 
 std::FILE* open_stream(const std::string& path) {
@@ -44,7 +34,7 @@ std::optional<ReadError> reference_read_mesh_file_set(MeshModel& model,
     if (count < 0) {
         return ReadError{ReadFailure::negative_count, path};
     }
-    if (!replace_records(model.nodes, count)) {
+    if (!model.nodes.assign_zero_filled(static_cast<std::size_t>(count))) {
         return ReadError{ReadFailure::cannot_allocate, path};
     }
     for (int i = 0; i < count; ++i) {
@@ -78,7 +68,7 @@ std::optional<ReadError> reference_read_mesh_file_set(MeshModel& model,
     if (count < 0) {
         return ReadError{ReadFailure::negative_count, path};
     }
-    if (!replace_records(model.elements, count)) {
+    if (!model.elements.assign_zero_filled(static_cast<std::size_t>(count))) {
         return ReadError{ReadFailure::cannot_allocate, path};
     }
     for (MeshElement& e : model.elements) {
@@ -99,7 +89,7 @@ std::optional<ReadError> reference_read_mesh_file_set(MeshModel& model,
     if (count < 0) {
         return ReadError{ReadFailure::negative_count, path};
     }
-    if (!replace_records(model.sides, count)) {
+    if (!model.sides.assign_zero_filled(static_cast<std::size_t>(count))) {
         return ReadError{ReadFailure::cannot_allocate, path};
     }
     for (MeshSide& s : model.sides) {
