@@ -11,6 +11,7 @@
 // taken S seconds (default 20): under Wine it reads about 20 MB a second.
 
 #include "bench_meshes.h"
+#include "bench_options.h"
 #include "figures.h"
 #include "load_peak.h"
 #include "readers.h"
@@ -34,36 +35,23 @@ struct Options {
 };
 
 bool parse_options(std::span<char* const> arguments, Options& options) {
-    for (std::size_t k = 0; k < arguments.size(); ++k) {
-        const std::string_view argument = arguments[k];
-        if (k + 1 == arguments.size()) {
-            std::fprintf(stderr, "velmora_load_bench: unknown or incomplete option '%s'\n",
-                         arguments[k]);
-            return false;
-        }
-        const char* value = arguments[++k];
-        if (argument == "--meshes") {
-            options.meshes = value;
-        } else if (argument == "--figures") {
-            options.figures = value;
-        } else if (argument == "--sizes") {
-            options.sizes = split_list(value);
-        } else if (argument == "--repetitions") {
-            options.repetitions = std::max(1, std::atoi(value));
-        } else if (argument == "--reference-seconds") {
-            options.reference_seconds = std::atof(value);
-        } else {
-            std::fprintf(stderr, "velmora_load_bench: unknown option '%s'\n", arguments[k - 1]);
-            return false;
-        }
-    }
-    return true;
-}
-
-using Clock = std::chrono::steady_clock;
-
-double milliseconds_since(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return parse_option_pairs("velmora_load_bench", arguments,
+                              [&](std::string_view name, const char* value) {
+                                  if (name == "--meshes") {
+                                      options.meshes = value;
+                                  } else if (name == "--figures") {
+                                      options.figures = value;
+                                  } else if (name == "--sizes") {
+                                      options.sizes = split_list(value);
+                                  } else if (name == "--repetitions") {
+                                      options.repetitions = std::max(1, std::atoi(value));
+                                  } else if (name == "--reference-seconds") {
+                                      options.reference_seconds = std::atof(value);
+                                  } else {
+                                      return false;
+                                  }
+                                  return true;
+                              });
 }
 
 // Timed loads into one model, as the viewer opens one mesh over the last. Empty on failure.

@@ -9,6 +9,7 @@
 // figures for the summary of `make bench`.
 
 #include "bench_meshes.h"
+#include "bench_options.h"
 #include "counting_canvas.h"
 #include "figures.h"
 #include "load_peak.h"
@@ -39,25 +40,19 @@ struct Options {
 };
 
 bool parse_options(std::span<char* const> arguments, Options& options) {
-    for (std::size_t k = 0; k < arguments.size(); ++k) {
-        const std::string_view argument = arguments[k];
-        if (k + 1 == arguments.size()) {
-            std::fprintf(stderr, "velmora_bench: unknown or incomplete option '%s'\n",
-                         arguments[k]);
-            return false;
-        }
-        if (argument == "--meshes") {
-            options.meshes = arguments[++k];
-        } else if (argument == "--figures") {
-            options.figures = arguments[++k];
-        } else if (argument == "--sizes") {
-            options.sizes = split_list(arguments[++k]);
-        } else {
-            std::fprintf(stderr, "velmora_bench: unknown option '%s'\n", arguments[k]);
-            return false;
-        }
-    }
-    return true;
+    return parse_option_pairs("velmora_bench", arguments,
+                              [&](std::string_view name, const char* value) {
+                                  if (name == "--meshes") {
+                                      options.meshes = value;
+                                  } else if (name == "--figures") {
+                                      options.figures = value;
+                                  } else if (name == "--sizes") {
+                                      options.sizes = split_list(value);
+                                  } else {
+                                      return false;
+                                  }
+                                  return true;
+                              });
 }
 
 // Loads the file set again and again into one model, as the viewer does when a mesh is

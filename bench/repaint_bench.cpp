@@ -12,6 +12,7 @@
 // bitmap's last picture of each mesh as <mesh>.ppm.
 
 #include "bench_meshes.h"
+#include "bench_options.h"
 #include "figures.h"
 #include "gdi_canvas.h"
 #include "mesh_painter.h"
@@ -44,38 +45,25 @@ struct Options {
 };
 
 bool parse_options(std::span<char* const> arguments, Options& options) {
-    for (std::size_t k = 0; k < arguments.size(); ++k) {
-        const std::string_view argument = arguments[k];
-        if (k + 1 == arguments.size()) {
-            std::fprintf(stderr, "velmora_repaint_bench: unknown or incomplete option '%s'\n",
-                         arguments[k]);
-            return false;
-        }
-        const char* value = arguments[++k];
-        if (argument == "--meshes") {
-            options.meshes = value;
-        } else if (argument == "--figures") {
-            options.figures = value;
-        } else if (argument == "--pictures") {
-            options.pictures = value;
-        } else if (argument == "--sizes") {
-            options.sizes = split_list(value);
-        } else if (argument == "--base") {
-            options.numbering_base = std::atoi(value) == 1 ? 1 : 0;
-        } else if (argument == "--repetitions") {
-            options.repetitions = std::max(1, std::atoi(value));
-        } else {
-            std::fprintf(stderr, "velmora_repaint_bench: unknown option '%s'\n", arguments[k - 1]);
-            return false;
-        }
-    }
-    return true;
-}
-
-using Clock = std::chrono::steady_clock;
-
-double milliseconds_since(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return parse_option_pairs("velmora_repaint_bench", arguments,
+                              [&](std::string_view name, const char* value) {
+                                  if (name == "--meshes") {
+                                      options.meshes = value;
+                                  } else if (name == "--figures") {
+                                      options.figures = value;
+                                  } else if (name == "--pictures") {
+                                      options.pictures = value;
+                                  } else if (name == "--sizes") {
+                                      options.sizes = split_list(value);
+                                  } else if (name == "--base") {
+                                      options.numbering_base = std::atoi(value) == 1 ? 1 : 0;
+                                  } else if (name == "--repetitions") {
+                                      options.repetitions = std::max(1, std::atoi(value));
+                                  } else {
+                                      return false;
+                                  }
+                                  return true;
+                              });
 }
 
 // The mesh the window paints; none before the first load.
