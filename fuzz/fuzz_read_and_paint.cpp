@@ -338,8 +338,8 @@ const Paint fixed_paints[] = {
     {{int_max, int_max, int_min, int_min}, int_min, everywhere, even_digits},
 };
 
-// Above this many sides and elements nothing is painted, to keep runs short: an input of a
-// few kilobytes holds far fewer records, so the rest are a zero-filled tail, all alike.
+// Above this many records nothing is painted, to keep runs short: an input of a few kilobytes
+// holds far fewer, so the rest are a zero-filled tail, all alike.
 constexpr std::size_t many_records = std::size_t{1} << 12;
 
 void paint_and_check(const MeshModel& mesh, const Paint& paint) {
@@ -369,7 +369,7 @@ Paint derived_paint(std::string_view extra) {
 }
 
 void paint_all(const MeshModel& mesh, std::string_view extra) {
-    if (mesh.sides.size() + mesh.elements.size() > many_records) {
+    if (mesh.nodes.size() + mesh.sides.size() + mesh.elements.size() > many_records) {
         return;
     }
     paint_and_check(mesh, derived_paint(extra));
