@@ -1,4 +1,4 @@
-// The About dialog (dialog 100): closed by OK or the close box, not by Escape.
+// The About dialog (IDD_ABOUT): closed by OK or the close box, not by Escape.
 #pragma once
 
 #include <windows.h>

@@ -9,10 +9,12 @@
 
 namespace {
 
-// CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS: any change of size repaints the whole client area.
-constexpr UINT main_window_class_style = 0x000B;
-// WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN.
-constexpr DWORD main_window_style = 0x16CF0000;
+// Any change of size repaints the whole client area.
+constexpr UINT main_window_class_style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+static_assert(main_window_class_style == 0x000B);
+constexpr DWORD main_window_style =
+    WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+static_assert(main_window_style == 0x16CF0000);
 
 bool register_main_window_class() {
     WNDCLASSA window_class{};

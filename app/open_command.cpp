@@ -9,9 +9,9 @@
 
 namespace {
 
-// OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_SHOWHELP | OFN_NOCHANGEDIR |
-// OFN_HIDEREADONLY.
-constexpr DWORD open_dialog_flags = 0x0008181C;
+constexpr DWORD open_dialog_flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
+                                    OFN_SHOWHELP | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+static_assert(open_dialog_flags == 0x0008181C);
 
 constexpr std::string_view initial_file_name = "*.n";
 

@@ -16,5 +16,5 @@ void describe_open_dialog(OPENFILENAMEA& dialog, char* path, DWORD capacity, Ope
 // Runs the open-file dialog; true when the user chose a file, whose path is then in `path`.
 bool run_open_dialog(char* path, DWORD capacity);
 
-// Command 210: reads the chosen file set and repaints. Cancelling changes nothing.
+// Command IDM_FILE_OPEN: reads the chosen file set and repaints. Cancelling changes nothing.
 void open_mesh_command();

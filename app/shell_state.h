@@ -7,5 +7,5 @@
 extern HINSTANCE instance;
 // The one top-level window.
 extern HWND main_window;
-// Accelerator table 10000, used only by the message loop.
+// The accelerator table IDR_ACCELERATORS, used only by the message loop.
 extern HACCEL accelerators;

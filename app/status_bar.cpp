@@ -11,8 +11,8 @@ std::array<char, 256> status_text{};
 
 namespace {
 
-// WS_CHILD | WS_VISIBLE | WS_BORDER | SBARS_SIZEGRIP.
-constexpr LONG status_bar_style = 0x50800100;
+constexpr LONG status_bar_style = WS_CHILD | WS_VISIBLE | WS_BORDER | SBARS_SIZEGRIP;
+static_assert(status_bar_style == 0x50800100);
 
 // WM_MENUSELECT's flags when the menu has closed.
 constexpr UINT menu_closed_flags = 0xFFFF;

@@ -72,7 +72,8 @@ ModalScript::Step send_command(WORD command) {
 }
 
 INT_PTR run_about_dialog() {
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(100), main_window, about_dialog_proc, 0);
+    return DialogBoxParamA(instance, MAKEINTRESOURCEA(about_dialog_id), main_window,
+                           about_dialog_proc, 0);
 }
 
 struct Ending {
@@ -122,7 +123,7 @@ TEST_F(AboutDialogTest, AboutCommandRunsTheDialogOwnedByTheMainWindow) {
         SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         return true;
     }});
-    SendMessageA(main_window, WM_COMMAND, 500, 0);
+    SendMessageA(main_window, WM_COMMAND, command_about, 0);
     EXPECT_FALSE(script.rescued());
     EXPECT_EQ(owner, main_window);
     EXPECT_TRUE(has_ok);

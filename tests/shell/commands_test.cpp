@@ -2,6 +2,7 @@
 #include "app_main.h"
 #include "commands.h"
 #include "mesh_model.h"
+#include "resource_ids.h"
 #include "shell_state.h"
 #include "shell_test_support.h"
 
@@ -19,7 +20,10 @@ TEST_F(CommandTest, NewAndUnknownCommandsChangeNothing) {
     load_test_rectangle();
     InvalidateRect(main_window, nullptr, TRUE);
     pump_messages();
-    const std::vector<std::uint16_t> commands{200, 0, 220, 230, 240, 2000, 3000, 0xFFFF};
+    // New, and identifiers that name no command.
+    const std::vector<std::uint16_t> commands{
+        command_new,    0,     IDS_FILE_SAVE, IDS_FILE_SAVE_AS, IDS_FILE_CLOSE, IDS_FILE_MENU,
+        IDC_STATUS_BAR, 0xFFFF};
     for (const std::uint16_t command : commands) {
         SCOPED_TRACE(command);
         SendMessageA(main_window, WM_COMMAND, command, 0);
@@ -33,7 +37,7 @@ TEST_F(CommandTest, NewAndUnknownCommandsChangeNothing) {
 }
 
 TEST_F(CommandTest, ExitClosesTheWindowAndTheLoopEndsWithZero) {
-    SendMessageA(main_window, WM_COMMAND, 270, 0);
+    SendMessageA(main_window, WM_COMMAND, command_exit, 0);
     EXPECT_TRUE(IsWindow(main_window)) << "Exit closes through a posted WM_CLOSE";
     EXPECT_EQ(run_message_loop(), 0);
     EXPECT_FALSE(IsWindow(main_window));
@@ -41,7 +45,7 @@ TEST_F(CommandTest, ExitClosesTheWindowAndTheLoopEndsWithZero) {
 
 TEST_F(CommandTest, ExitTakesTheLowWordOfTheCommandOnly) {
     // A menu sends 0 in the high word, an accelerator 1; both must reach Exit.
-    SendMessageA(main_window, WM_COMMAND, MAKEWPARAM(270, 1), 0);
+    SendMessageA(main_window, WM_COMMAND, MAKEWPARAM(command_exit, 1), 0);
     EXPECT_EQ(run_message_loop(), 0);
     EXPECT_FALSE(IsWindow(main_window));
 }

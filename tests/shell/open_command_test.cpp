@@ -1,6 +1,7 @@
 // File > Open: the dialog's description, choosing a node file, and cancelling.
 #include "mesh_model.h"
 #include "open_command.h"
+#include "resource_ids.h"
 #include "shell_state.h"
 #include "shell_test_support.h"
 
@@ -99,7 +100,7 @@ TEST_F(OpenCommandTest, ChoosingANodeFileReadsItsSetAndRepaintsTheWholeWindow) {
         pump_messages();
         const std::string directory_before = current_directory();
         const ModalScript script({choose(row.typed)});
-        SendMessageA(main_window, WM_COMMAND, 210, 0);
+        SendMessageA(main_window, WM_COMMAND, command_open, 0);
         EXPECT_FALSE(script.rescued());
         EXPECT_EQ(current_mesh().node_count(), row.node_count);
         EXPECT_EQ(current_mesh().element_count(), row.element_count);
@@ -137,7 +138,7 @@ TEST_F(OpenCommandTest, DialogShowsTheNodeFilterAHelpButtonAndBelongsToTheMainWi
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         return true;
     }});
-    SendMessageA(main_window, WM_COMMAND, 210, 0);
+    SendMessageA(main_window, WM_COMMAND, command_open, 0);
     EXPECT_FALSE(script.rescued());
     EXPECT_EQ(owner, main_window);
     EXPECT_TRUE(help_shown);
@@ -159,7 +160,7 @@ TEST_F(OpenCommandTest, CancelKeepsTheMeshAndInvalidatesNothing) {
         PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
         return true;
     }});
-    SendMessageA(main_window, WM_COMMAND, 210, 0);
+    SendMessageA(main_window, WM_COMMAND, command_open, 0);
     EXPECT_FALSE(script.rescued());
     EXPECT_TRUE(IsWindow(main_window));
     EXPECT_EQ(current_mesh().node_count(), 4);

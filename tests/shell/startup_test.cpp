@@ -23,7 +23,7 @@ TEST_F(StartupTest, RegistersTheWindowClassAsTheShellNeedsIt) {
     EXPECT_EQ(window_class.style, UINT{CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS});
     EXPECT_EQ(window_class.lpfnWndProc, &main_window_proc);
     EXPECT_EQ(window_class.hbrBackground, reinterpret_cast<HBRUSH>(6));
-    EXPECT_EQ(window_class.lpszMenuName, MAKEINTRESOURCEA(600));
+    EXPECT_EQ(window_class.lpszMenuName, MAKEINTRESOURCEA(main_menu_id));
     EXPECT_EQ(window_class.hIcon, LoadIconA(nullptr, IDI_APPLICATION));
     EXPECT_EQ(window_class.hCursor, LoadCursorA(nullptr, IDC_ARROW));
 }
@@ -38,7 +38,7 @@ TEST_F(StartupTest, CreatesTheVisibleMainWindowWithItsTitleAndStyle) {
 
 TEST_F(StartupTest, CreatesTheStatusBarShowingReady) {
     ASSERT_NE(status_bar, nullptr);
-    EXPECT_EQ(GetDlgItem(main_window, 3000), status_bar);
+    EXPECT_EQ(GetDlgItem(main_window, status_bar_id), status_bar);
     std::array<char, 32> class_name{};
     GetClassNameA(status_bar, class_name.data(), static_cast<int>(class_name.size()));
     EXPECT_STREQ(class_name.data(), STATUSCLASSNAMEA);
@@ -201,7 +201,7 @@ TEST_F(AppMainTest, CreatesTheMainWindowAndStatusBarWithTheirStyles) {
     EXPECT_EQ(bar.title, "Ready");
     EXPECT_EQ(bar.style, 0x50800100u);
     EXPECT_EQ(bar.parent, main_window);
-    EXPECT_EQ(bar.menu, reinterpret_cast<HMENU>(3000)) << "the control id";
+    EXPECT_EQ(bar.menu, reinterpret_cast<HMENU>(status_bar_id)) << "the control id";
 }
 
 LRESULT CALLBACK refuse_main_window(int code, WPARAM wParam, LPARAM lParam) {

@@ -1,4 +1,5 @@
 // The status bar: menu help for every kind of menu selection, and "Ready" after every resize.
+#include "resource_ids.h"
 #include "shell_state.h"
 #include "shell_test_support.h"
 #include "status_bar.h"
@@ -23,20 +24,24 @@ TEST_F(StatusBarTest, MenuSelectShowsTheHelpOfTheHighlightedItem) {
     const HMENU file_menu = GetSubMenu(GetMenu(main_window), 0);
     const HMENU system_menu = GetSystemMenu(main_window, FALSE);
     const std::vector<MenuSelection> table{
-        {"File, New", 200, MF_HILITE, false, "Creates a new document"},
-        {"File, Open", 210, MF_HILITE | MF_MOUSESELECT, false, "Opens an existing document"},
-        {"File, Exit", 270, MF_HILITE, false, "Quits this application"},
-        {"Help, About", 500, MF_HILITE, false, "Displays information about this application"},
-        {"a string-table id", 230, 0, false, "Saves the active document under a different name"},
-        {"the File menu's string id", 2000, 0, false, "Create, open, save, or print documents"},
+        {"File, New", command_new, MF_HILITE, false, "Creates a new document"},
+        {"File, Open", command_open, MF_HILITE | MF_MOUSESELECT, false,
+         "Opens an existing document"},
+        {"File, Exit", command_exit, MF_HILITE, false, "Quits this application"},
+        {"Help, About", command_about, MF_HILITE, false,
+         "Displays information about this application"},
+        {"a string-table id", IDS_FILE_SAVE_AS, 0, false,
+         "Saves the active document under a different name"},
+        {"the File menu's string id", IDS_FILE_MENU, 0, false,
+         "Create, open, save, or print documents"},
         {"an id without a string", 999, MF_HILITE, false, ""},
         {"pop-up title File", 0, MF_POPUP | MF_HILITE, false, ""},
         {"pop-up title Help", 1, MF_POPUP | MF_HILITE | MF_MOUSESELECT, false, ""},
         {"the system menu", 0, MF_POPUP | MF_SYSMENU | MF_HILITE, false, ""},
         {"a system menu item", SC_CLOSE, MF_SYSMENU | MF_HILITE, false, ""},
-        {"a separator", 210, MF_SEPARATOR, false, ""},
+        {"a separator", command_open, MF_SEPARATOR, false, ""},
         {"the menu closing", 0, 0xFFFF, true, ""},
-        {"0xFFFF flags with a menu", 210, 0xFFFF, false, ""},
+        {"0xFFFF flags with a menu", command_open, 0xFFFF, false, ""},
     };
     for (const MenuSelection& row : table) {
         SCOPED_TRACE(row.what);
@@ -54,7 +59,7 @@ TEST_F(StatusBarTest, MenuSelectShowsTheHelpOfTheHighlightedItem) {
 }
 
 TEST_F(StatusBarTest, TextStaysEmptyAfterTheMenuClosesUntilTheNextResize) {
-    SendMessageA(main_window, WM_MENUSELECT, MAKEWPARAM(210, MF_HILITE),
+    SendMessageA(main_window, WM_MENUSELECT, MAKEWPARAM(command_open, MF_HILITE),
                  reinterpret_cast<LPARAM>(GetMenu(main_window)));
     SendMessageA(main_window, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
     pump_messages();
@@ -72,7 +77,7 @@ TEST_F(StatusBarTest, EveryResizeShowsReadyInOnePartAcrossTheWholeWidth) {
     const std::vector<ClientSize> sizes{{640, 480}, {320, 240}, {1000, 700}, {400, 100}};
     for (const ClientSize& size : sizes) {
         SCOPED_TRACE(std::to_string(size.width) + " x " + std::to_string(size.height));
-        SendMessageA(main_window, WM_MENUSELECT, MAKEWPARAM(500, MF_HILITE),
+        SendMessageA(main_window, WM_MENUSELECT, MAKEWPARAM(command_about, MF_HILITE),
                      reinterpret_cast<LPARAM>(GetMenu(main_window)));
         ASSERT_NE(status_bar_text(), "Ready");
         set_client_size(size.width, size.height);
