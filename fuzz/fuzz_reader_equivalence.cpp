@@ -19,12 +19,13 @@
 //   fscanf calls over a long zero-filled tail would take most of the run's time.
 #include "file_set_input.h"
 #include "mesh_reader.h"
+#include "model_difference.h"
 #include "reference_reader.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 #include <string_view>
 
 namespace {
@@ -122,16 +123,6 @@ OpenStream stream_opener(const FileSetParts& set) {
     };
 }
 
-template <typename Record>
-bool same_records(const RecordArray<Record>& a, const RecordArray<Record>& b) {
-    return a.size() == b.size() &&
-           (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(Record)) == 0);
-}
-
-bool same_bits(double a, double b) {
-    return std::memcmp(&a, &b, sizeof(double)) == 0;
-}
-
 void check_same(const std::optional<ReadError>& product_error, const MeshModel& product,
                 const std::optional<ReadError>& reference_error, const MeshModel& reference) {
     check(product_error.has_value() == reference_error.has_value(),
@@ -140,14 +131,9 @@ void check_same(const std::optional<ReadError>& product_error, const MeshModel& 
         check(product_error->failure == reference_error->failure, "different failures");
         check(product_error->path == reference_error->path, "failures in different files");
     }
-    check(same_records(product.nodes, reference.nodes), "different nodes");
-    check(same_records(product.elements, reference.elements), "different elements");
-    check(same_records(product.sides, reference.sides), "different sides");
-    check(product.numbering_base == reference.numbering_base, "different numbering bases");
-    check(same_bits(product.x_min, reference.x_min) && same_bits(product.x_max, reference.x_max) &&
-              same_bits(product.y_min, reference.y_min) &&
-              same_bits(product.y_max, reference.y_max),
-          "different extents");
+    if (const std::string difference = model_difference(product, reference); !difference.empty()) {
+        fail(("different " + difference).c_str());
+    }
 }
 
 std::size_t record_count(const MeshModel& mesh) {
