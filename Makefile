@@ -45,7 +45,8 @@ bench: deps
 run: windows
 	scripts/run-viewer.sh
 
-# build/mingw/Velmora-<version>-win64.zip: velmora.exe, the example meshes and the README.
+# build/mingw/Velmora-<version>-win64.zip: velmora.exe, the example meshes and the README; and
+# build/mingw/Velmora-<version>-win64.msi, the installer, which every Windows build makes.
 package: windows
 	cd build/mingw && cpack -G ZIP
 

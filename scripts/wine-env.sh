@@ -1,9 +1,10 @@
 # Sourced by the scripts that run Windows programs: a private Wine prefix under build/, made
-# once, quiet, and without the add-on installers a fresh prefix would otherwise offer.
+# once, quiet, and without the add-on installers a fresh prefix would otherwise offer. Nor does
+# Wine copy Start-menu shortcuts into the desktop's menus outside the prefix.
 velmora_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX=${VELMORA_WINEPREFIX:-$velmora_root/build/wine-prefix}
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
 
 velmora_wine_prefix_ready() {
