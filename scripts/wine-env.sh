@@ -17,6 +17,15 @@ velmora_wine_prefix_ready() {
             wineserver --wait || true
             touch "$WINEPREFIX/.velmora-ready"
         fi
+        if [[ ! -f "$WINEPREFIX/.velmora-wine-fonts" && -d /usr/share/wine/fonts ]]; then
+            # Debian's fonts-wine holds Wine's own fonts, the raster System font among them, but
+            # a new prefix does not get them: without them every font, the window's default
+            # included, falls back to a TrueType font that Windows would not show.
+            mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+            cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+            wineserver --wait || true
+            touch "$WINEPREFIX/.velmora-wine-fonts"
+        fi
         if [[ ! -f "$WINEPREFIX/.velmora-unmanaged-tests" ]]; then
             # Wine waits two seconds for a window manager to release every managed window it
             # closes, and Xvfb runs none: the in-process shell tests, which open and close
