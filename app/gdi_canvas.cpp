@@ -1,5 +1,9 @@
 #include "gdi_canvas.h"
 
+#include "digit_atlas_capture.h"
+
+#include <algorithm>
+
 std::int32_t GdiCanvas::text_height() {
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc_, &metrics);
@@ -35,9 +39,23 @@ DeviceRect GdiCanvas::clip_box() {
 }
 
 std::optional<std::int32_t> GdiCanvas::text_width(std::string_view text) {
-    SIZE size{};
-    if (!GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size)) {
+    const DigitAtlas* digits = checked_digits();
+    if (digits == nullptr ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         return std::nullopt;
     }
-    return size.cx;
+    return static_cast<std::int32_t>(digits->text_width(text));
+}
+
+const DigitAtlas* GdiCanvas::checked_digits() {
+    const HGDIOBJ font = GetCurrentObject(dc_, OBJ_FONT);
+    const COLORREF text_colour = GetTextColor(dc_);
+    const COLORREF background = GetBkColor(dc_);
+    const int background_mode = GetBkMode(dc_);
+    if (!captured_ || captured_->font != font || captured_->text_colour != text_colour ||
+        captured_->background != background || captured_->background_mode != background_mode) {
+        captured_ = CapturedDigits{font, text_colour, background, background_mode,
+                                   capture_digit_atlas(dc_)};
+    }
+    return captured_->atlas ? &*captured_->atlas : nullptr;
 }

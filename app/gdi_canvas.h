@@ -2,12 +2,14 @@
 #pragma once
 
 #include "canvas.h"
+#include "digit_atlas.h"
 #include "view_fit.h"
 
+#include <optional>
 #include <windows.h>
 
 // Draws on a device context it does not own; the DC's pen, font and background stay as they are.
-class GdiCanvas final : public Canvas {
+class GdiCanvas : public Canvas {
 public:
     explicit GdiCanvas(HDC dc) : dc_(dc) {}
 
@@ -18,10 +20,27 @@ public:
     void line_to(DevicePoint point) override;
     void text_out(DevicePoint point, std::string_view text) override;
     DeviceRect clip_box() override;
+    // The width of a number's opaque cell, where the font draws its digits inside their cells:
+    // only then does a cell tell what a number hides.
     std::optional<std::int32_t> text_width(std::string_view text) override;
 
+protected:
+    HDC dc() const { return dc_; }
+    // The digits as the device context draws them now, checked; null where a check fails.
+    const DigitAtlas* checked_digits();
+
 private:
+    // What the atlas was captured with: another font or colour needs another atlas.
+    struct CapturedDigits {
+        HGDIOBJ font;
+        COLORREF text_colour;
+        COLORREF background;
+        int background_mode;
+        std::optional<DigitAtlas> atlas;
+    };
+
     HDC dc_;
+    std::optional<CapturedDigits> captured_;
 };
 
 constexpr DeviceRect to_device_rect(const RECT& rect) {

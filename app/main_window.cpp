@@ -3,6 +3,8 @@
 #include "commands.h"
 #include "gdi_canvas.h"
 #include "mesh_painter.h"
+#include "mesh_picture.h"
+#include "shell_state.h"
 #include "status_bar.h"
 
 namespace {
@@ -16,16 +18,24 @@ public:
     PaintScope& operator=(const PaintScope&) = delete;
 
     HDC dc() const { return paint_.hdc; }
+    const RECT& update() const { return paint_.rcPaint; }
 
 private:
     HWND window_;
     PAINTSTRUCT paint_{};
 };
 
+MeshPicture picture;
+
+// The fit always comes from the whole client area, so a partial repaint shows its part of the
+// same picture.
 void paint_main_window(HWND window) {
     PaintScope paint(window);
-    // The fit always comes from the whole client area, so a partial repaint draws its part of
-    // the same picture; BeginPaint's clip region keeps the drawing inside the invalid part.
+    if (picture.paint(window, paint.dc(), paint.update())) {
+        return;
+    }
+    // Without a picture in memory the mesh is drawn on the window itself; BeginPaint's clip
+    // region keeps the drawing inside the invalid part.
     RECT client{};
     GetClientRect(window, &client);
     GdiCanvas canvas(paint.dc());
@@ -40,9 +50,15 @@ void resize_status_bar(WPARAM wParam, LPARAM lParam) {
 
 } // namespace
 
+void redraw_main_window() {
+    picture.invalidate();
+    InvalidateRect(main_window, nullptr, TRUE);
+}
+
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_DESTROY:
+        picture.release();
         PostQuitMessage(0);
         return 0;
     case WM_SIZE:
@@ -56,6 +72,15 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_MENUSELECT:
         return on_menu_select(wParam, lParam);
+    // What the picture is drawn with may have changed: colours, fonts, font smoothing, the
+    // display's depth.
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_DISPLAYCHANGE:
+    case WM_FONTCHANGE:
+    case WM_THEMECHANGED:
+        redraw_main_window();
+        return DefWindowProcA(window, message, wParam, lParam);
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

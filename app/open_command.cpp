@@ -1,7 +1,7 @@
 #include "open_command.h"
 
+#include "main_window.h"
 #include "mesh_reader.h"
-#include "shell_state.h"
 
 #include <algorithm>
 #include <cstring>
@@ -65,5 +65,5 @@ void open_mesh_command() {
         return;
     }
     load_mesh_file_set(path.data());
-    InvalidateRect(main_window, nullptr, TRUE);
+    redraw_main_window();
 }

@@ -2,28 +2,16 @@
 // A window's GDI device context is one canvas; the tests record the calls on another.
 #pragma once
 
+#include "device_geometry.h"
+#include "pixel_picture.h"
+
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <span>
 #include <string_view>
 
-struct DevicePoint {
-    std::int32_t x;
-    std::int32_t y;
-
-    friend bool operator==(const DevicePoint&, const DevicePoint&) = default;
-};
-
-// A rectangle in device pixels, y growing downward; the edges of a Win32 RECT. The right and
-// bottom edges are exclusive.
-struct DeviceRect {
-    std::int32_t left;
-    std::int32_t top;
-    std::int32_t right;
-    std::int32_t bottom;
-
-    friend bool operator==(const DeviceRect&, const DeviceRect&) = default;
-};
+struct DigitAtlas;
 
 // TA_CENTER | TA_TOP: a text's reference point is the middle of its top edge.
 inline constexpr std::uint32_t text_align_top_center = 6;
@@ -54,4 +42,24 @@ public:
     }
     // The width in pixels of `text` in the current font, when the canvas can tell.
     virtual std::optional<std::int32_t> text_width(std::string_view) { return std::nullopt; }
+
+    // What lets the painter draw faster with the same pixels. A canvas that cannot keeps the
+    // defaults: the six operations draw everything.
+
+    // Draws each segment as move_to and line_to would, in order; a canvas may draw them all at
+    // once.
+    virtual void draw_lines(std::span<const LineSegment> segments) {
+        for (const LineSegment& segment : segments) {
+            move_to(segment.from);
+            line_to(segment.to);
+        }
+    }
+    // Each digit as the current font, alignment and colours draw it, where the canvas's pixels
+    // lie in memory and a number composed from its digits is the number as text_out draws it.
+    // Asked once a paint, after the alignment and colour are set; null: numbers are drawn with
+    // text_out.
+    virtual const DigitAtlas* digit_atlas() { return nullptr; }
+    // The canvas's pixels once everything asked of it so far is drawn, for composing numbers
+    // from the digit atlas; asked only where digit_atlas() gave one.
+    virtual PixelPicture pixels() { return {}; }
 };

@@ -1,29 +1,5 @@
 #include "coverage_mask.h"
 
-#include <algorithm>
-
-namespace {
-
-// The bits of one word from bit `from` up to, not including, bit `to` (0 <= from < to <= 64).
-std::uint64_t bit_range(std::int64_t from, std::int64_t to) {
-    const std::uint64_t upper = to == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << to) - 1;
-    return upper & ~((std::uint64_t{1} << from) - 1);
-}
-
-// Calls `apply(word_index, bits)` for every word a row span touches; stops when it says false.
-template <typename Apply> bool for_each_word(std::int64_t left, std::int64_t right, Apply apply) {
-    for (std::int64_t word = left / 64; word * 64 < right; ++word) {
-        const std::int64_t from = std::max(left - word * 64, std::int64_t{0});
-        const std::int64_t to = std::min(right - word * 64, std::int64_t{64});
-        if (!apply(word, bit_range(from, to))) {
-            return false;
-        }
-    }
-    return true;
-}
-
-} // namespace
-
 CoverageMask::CoverageMask(const DeviceRect& area)
     : left_(area.left), top_(area.top),
       width_(std::max<std::int64_t>(std::int64_t{area.right} - area.left, 0)),

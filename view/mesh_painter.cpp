@@ -1,11 +1,13 @@
 #include "mesh_painter.h"
 
 #include "coverage_mask.h"
+#include "digit_atlas.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <optional>
+#include <span>
 #include <vector>
 
 namespace {
@@ -21,6 +23,8 @@ constexpr std::int64_t max_mask_pixels = std::int64_t{1} << 26;
 constexpr std::int64_t max_cell_words = 1024;
 // The longest number drawn: an index below 2^31 plus the numbering base.
 constexpr std::int64_t max_number_length = 10;
+// Lines are handed to the canvas this many at a time.
+constexpr std::size_t line_batch = 4096;
 
 bool valid_node(const MeshModel& mesh, std::int32_t index) {
     return index >= 0 && index < mesh.node_count();
@@ -46,7 +50,33 @@ std::vector<DevicePoint> device_points(const MeshModel& mesh, const ViewFit& fit
     return points;
 }
 
-void draw_side(const MeshModel& mesh, const std::vector<DevicePoint>& points, Canvas& canvas,
+// The lines of a paint, handed to the canvas a batch at a time.
+class LineBatch {
+public:
+    explicit LineBatch(Canvas& canvas) : canvas_(canvas) { segments_.reserve(line_batch); }
+    LineBatch(const LineBatch&) = delete;
+    LineBatch& operator=(const LineBatch&) = delete;
+    ~LineBatch() { flush(); }
+
+    void add(DevicePoint from, DevicePoint to) {
+        segments_.push_back({from, to});
+        if (segments_.size() == line_batch) {
+            flush();
+        }
+    }
+    void flush() {
+        if (!segments_.empty()) {
+            canvas_.draw_lines(segments_);
+            segments_.clear();
+        }
+    }
+
+private:
+    Canvas& canvas_;
+    std::vector<LineSegment> segments_;
+};
+
+void draw_side(const MeshModel& mesh, const std::vector<DevicePoint>& points, LineBatch& lines,
                const DeviceRect& clip, const CoverageMask* under_numbers, const MeshSide& side) {
     if (side.mark == -1 || !valid_node(mesh, side.node_a) || !valid_node(mesh, side.node_b)) {
         return;
@@ -64,8 +94,7 @@ void draw_side(const MeshModel& mesh, const std::vector<DevicePoint>& points, Ca
                                std::int64_t{std::max(from.y, to.y)} + 1})) {
         return;
     }
-    canvas.move_to(from);
-    canvas.line_to(to);
+    lines.add(from, to);
 }
 
 // What a paint needs to place numbers and to tell which of them cannot show.
@@ -74,12 +103,13 @@ struct NumberLayout {
     std::int64_t text_height; // height of a number's opaque cell
     // Each digit's width, when the canvas can tell: a number is as wide as its digits.
     std::optional<std::array<std::int64_t, 10>> digit_widths;
+    bool odd_width_rounds_up; // how a centred text of odd width sits, as the atlas found it
 };
 
-NumberLayout number_layout(Canvas& canvas) {
-    const std::int32_t height = canvas.text_height();
+NumberLayout number_layout(Canvas& canvas, std::int32_t height, const DigitAtlas* atlas) {
     NumberLayout layout{height / 2, std::max<std::int64_t>(height, 1),
-                        std::array<std::int64_t, 10>{}};
+                        std::array<std::int64_t, 10>{},
+                        atlas != nullptr && atlas->odd_width_rounds_up};
     for (char digit = '0'; digit <= '9'; ++digit) {
         const auto width = canvas.text_width(std::string_view(&digit, 1));
         if (!width) {
@@ -89,6 +119,22 @@ NumberLayout number_layout(Canvas& canvas) {
         (*layout.digit_widths)[static_cast<std::size_t>(digit - '0')] = *width;
     }
     return layout;
+}
+
+// The atlas a paint composes its numbers from: one that agrees with the canvas's own font
+// metrics, or none.
+const DigitAtlas* usable_atlas(Canvas& canvas, std::int32_t text_height) {
+    const DigitAtlas* atlas = canvas.digit_atlas();
+    if (atlas == nullptr || !atlas->complete() || atlas->height != text_height) {
+        return nullptr;
+    }
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        if (canvas.text_width(std::string_view(&digit, 1)) !=
+            atlas->widths[static_cast<std::size_t>(digit - '0')]) {
+            return nullptr;
+        }
+    }
+    return atlas;
 }
 
 struct PlacedNumber {
@@ -128,8 +174,8 @@ std::optional<PlacedNumber> place_number(const MeshModel& mesh, const ViewFit& f
 }
 
 // The opaque cell of a number: as wide as its digits, centred on its point the way GDI
-// centres text (half the width, rounded down, to the left), from the point down. Without
-// digit widths the cell is taken as wide as can be.
+// centres text (half the width to the left, rounded down unless the atlas found otherwise),
+// from the point down. Without digit widths the cell is taken as wide as can be.
 CellBox number_cell(const NumberLayout& layout, const PlacedNumber& placed) {
     const std::int64_t top = placed.point.y;
     if (!layout.digit_widths) {
@@ -140,7 +186,7 @@ CellBox number_cell(const NumberLayout& layout, const PlacedNumber& placed) {
     for (const char digit : placed.text()) {
         width += (*layout.digit_widths)[static_cast<std::size_t>(digit - '0')];
     }
-    const std::int64_t left = placed.point.x - width / 2;
+    const std::int64_t left = placed.point.x - (layout.odd_width_rounds_up ? width + 1 : width) / 2;
     return {left, top, left + width, top + layout.text_height};
 }
 
@@ -198,24 +244,9 @@ NumberCover cover_numbers(const MeshModel& mesh, const ViewFit& fit, const Numbe
     return cover;
 }
 
-} // namespace
-
-void paint_mesh(const MeshModel& mesh, Canvas& canvas, DeviceRect rect) {
-    const NumberLayout layout = number_layout(canvas);
-    canvas.set_text_align(text_align_top_center);
-    canvas.set_text_color(color_red);
-    const ViewFit fit = compute_view_fit(mesh, rect);
-    const DeviceRect clip = canvas.clip_box();
-
-    const NumberCover cover = cover_numbers(mesh, fit, layout, clip);
-    const CoverageMask* under_numbers = cover.covered ? &*cover.covered : nullptr;
-    if (!mesh.sides.empty()) {
-        const std::vector<DevicePoint> points = device_points(mesh, fit);
-        for (const MeshSide& side : mesh.sides) {
-            draw_side(mesh, points, canvas, clip, under_numbers, side);
-        }
-    }
-    // Numbers after all lines, so that a number is on top of any line it overlaps.
+// Numbers after all lines, so that a number is on top of any line it overlaps.
+void draw_numbers(const MeshModel& mesh, Canvas& canvas, const ViewFit& fit,
+                  const NumberLayout& layout, const DeviceRect& clip, const NumberCover& cover) {
     for (std::int32_t index = 0; index < mesh.element_count(); ++index) {
         if (!cover.hidden.empty() && cover.hidden[static_cast<std::size_t>(index)]) {
             continue;
@@ -224,6 +255,57 @@ void paint_mesh(const MeshModel& mesh, Canvas& canvas, DeviceRect rect) {
         if (placed && !cell_misses(clip, number_cell(layout, *placed))) {
             canvas.text_out(placed->point, placed->text());
         }
+    }
+}
+
+// The numbers composed from the atlas straight into the canvas's pixels, the last first, so
+// that every pixel is written once at most. False, having written nothing, where the pixels
+// are too many to track.
+bool compose_numbers(const MeshModel& mesh, Canvas& canvas, const DigitAtlas& atlas,
+                     const ViewFit& fit, const NumberLayout& layout, const DeviceRect& clip,
+                     const NumberCover& cover) {
+    const PixelPicture picture = canvas.pixels().within(clip);
+    if (picture.width() * picture.height() > max_mask_pixels) {
+        return false;
+    }
+    if (picture.empty()) {
+        return true;
+    }
+    CoverageMask written(picture.area);
+    for (std::int32_t index = mesh.element_count() - 1; index >= 0; --index) {
+        if (!cover.hidden.empty() && cover.hidden[static_cast<std::size_t>(index)]) {
+            continue;
+        }
+        const auto placed = place_number(mesh, fit, layout, index);
+        if (placed && !cell_misses(picture.area, number_cell(layout, *placed))) {
+            compose_number(picture, written, atlas, placed->point, placed->text());
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void paint_mesh(const MeshModel& mesh, Canvas& canvas, DeviceRect rect) {
+    const std::int32_t text_height = canvas.text_height();
+    canvas.set_text_align(text_align_top_center);
+    canvas.set_text_color(color_red);
+    const DigitAtlas* atlas = usable_atlas(canvas, text_height);
+    const NumberLayout layout = number_layout(canvas, text_height, atlas);
+    const ViewFit fit = compute_view_fit(mesh, rect);
+    const DeviceRect clip = canvas.clip_box();
+
+    const NumberCover cover = cover_numbers(mesh, fit, layout, clip);
+    const CoverageMask* under_numbers = cover.covered ? &*cover.covered : nullptr;
+    if (!mesh.sides.empty()) {
+        const std::vector<DevicePoint> points = device_points(mesh, fit);
+        LineBatch lines(canvas);
+        for (const MeshSide& side : mesh.sides) {
+            draw_side(mesh, points, lines, clip, under_numbers, side);
+        }
+    }
+    if (atlas == nullptr || !compose_numbers(mesh, canvas, *atlas, fit, layout, clip, cover)) {
+        draw_numbers(mesh, canvas, fit, layout, clip, cover);
     }
 }
 

@@ -73,6 +73,9 @@ void load_test_rectangle() {
     const std::string node_path = test_data_path("triangles.n");
     std::copy(node_path.begin(), node_path.end(), path.begin());
     load_mesh_file_set(path.data());
+    if (main_window != nullptr) {
+        redraw_main_window();
+    }
 }
 
 void pump_messages() {

@@ -2,6 +2,8 @@
 // that act on modal dialogs while their message loop runs.
 #pragma once
 
+#include "pixel_picture.h"
+
 #include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
@@ -73,6 +75,8 @@ public:
     ~Picture();
 
     HDC dc() const { return dc_.get(); }
+    // The pixels in memory, device point (0, 0) first, for a canvas that writes them directly.
+    PixelPicture pixels() const { return {bits_, width_, {0, 0, width_, height_}}; }
     int width() const { return width_; }
     int height() const { return height_; }
     // 0x00RRGGBB; outside the picture, white.

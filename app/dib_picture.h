@@ -1,0 +1,46 @@
+// A 32-bit picture in a DIB section selected into a memory device context: GDI draws on it and
+// its pixels can be read and written in memory.
+#pragma once
+
+#include "pixel_picture.h"
+
+#include <memory>
+#include <optional>
+#include <type_traits>
+#include <windows.h>
+
+class DibPicture {
+public:
+    // A picture of `width` x `height` pixels whose device context is compatible with `dc`;
+    // nothing where the system cannot make one.
+    static std::optional<DibPicture> create(HDC dc, int width, int height);
+
+    HDC dc() const { return dc_.get(); }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // The pixels, top row first, device point (0, 0) first; GDI's drawing must be finished
+    // (GdiFlush) before they are read or written.
+    PixelPicture pixels() const { return {bits_, width_, {0, 0, width_, height_}}; }
+    // Sets every pixel to `colour`.
+    void fill(COLORREF colour) const;
+    // Gives the memory device context the font, pen, drawing mode, text colours and alignment
+    // of `dc`.
+    void take_drawing_state(HDC dc) const;
+
+private:
+    struct DcDeleter {
+        void operator()(HDC dc) const { DeleteDC(dc); }
+    };
+    struct ObjectDeleter {
+        void operator()(HGDIOBJ object) const { DeleteObject(object); }
+    };
+
+    DibPicture() = default;
+
+    // The bitmap outlives the device context it is selected into.
+    std::unique_ptr<std::remove_pointer_t<HBITMAP>, ObjectDeleter> bitmap_;
+    std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter> dc_;
+    std::uint32_t* bits_ = nullptr;
+    int width_ = 0;
+    int height_ = 0;
+};

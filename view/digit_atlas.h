@@ -1,0 +1,35 @@
+// Each digit's pixels as a font draws it, for composing numbers straight into a picture: a
+// number's cell is its digits' cells side by side, as a text of several digits is drawn.
+#pragma once
+
+#include "coverage_mask.h"
+#include "pixel_picture.h"
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+struct DigitAtlas {
+    std::int32_t height = 0;               // rows of every cell: the font's height
+    std::array<std::int32_t, 10> widths{}; // each digit's cell: its advance
+    // Where a centred text of odd width starts: half its width to the left of its point,
+    // rounded down, or rounded up where this is set.
+    bool odd_width_rounds_up = false;
+    std::array<std::vector<std::uint32_t>, 10> cells; // each digit's cell, row by row
+
+    std::int64_t text_width(std::string_view digits) const;
+    // The left edge of the cell of a text `width` pixels wide centred on x.
+    std::int64_t centred_left(std::int64_t x, std::int64_t width) const {
+        return x - (odd_width_rounds_up ? width + 1 : width) / 2;
+    }
+    // Whether the cells hold width x height pixels each.
+    bool complete() const;
+};
+
+// Writes the pixels of the cell of `digits`, centred on `point` (the middle of its top edge),
+// that `written` does not hold yet, and marks the whole cell written. Composed from the last
+// number drawn to the first, each pixel shows the last number over it, as when every number
+// is drawn over the ones before it. `written` covers the picture's area.
+void compose_number(const PixelPicture& picture, CoverageMask& written, const DigitAtlas& atlas,
+                    DevicePoint point, std::string_view digits);
