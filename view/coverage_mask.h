@@ -17,6 +17,8 @@ struct CellBox {
     std::int64_t bottom;
 };
 
+// The bits are kept a column of 64 pixels at a time, each column's rows one after the other:
+// a number's cell, a few words wide and many rows high, is then a few runs of adjacent words.
 class CoverageMask {
 public:
     explicit CoverageMask(const DeviceRect& area);
@@ -25,57 +27,59 @@ public:
     bool covers(const CellBox& box) const;
     // Marks every pixel of `box` inside the area as covered.
     void cover(const CellBox& box);
+    // Covers `box` as cover() does; false, changing nothing, where it was covered already.
+    bool cover_if_open(const CellBox& box);
     // Marks every pixel of `box` inside the area as covered, after calling `fill(left, right, y)`
     // for each run of its pixels that was not yet (right exclusive, in device pixels).
     template <typename Fill> void cover_uncovered(const CellBox& box, Fill&& fill);
 
 private:
+    // The part of a box inside the area: its rows, and its words with the bits it holds of
+    // them (first_bits also of the last word where there is only one).
     struct Span {
-        std::int64_t left, top, right, bottom; // relative to the area, clamped to it
-    };
-    Span clamp(const CellBox& box) const;
+        std::int64_t top;
+        std::int64_t bottom;
+        std::int64_t first_word;
+        std::int64_t last_word;
+        std::uint64_t first_bits;
+        std::uint64_t last_bits;
 
-    // The bits of one word from bit `from` up to, not including, bit `to` (0 <= from < to <= 64).
-    static std::uint64_t bit_range(std::int64_t from, std::int64_t to) {
-        const std::uint64_t upper = to == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << to) - 1;
-        return upper & ~((std::uint64_t{1} << from) - 1);
-    }
-    // Calls `apply(word_index, bits)` for every word a row span touches; stops when it says false.
-    template <typename Apply>
-    static bool for_each_word(std::int64_t left, std::int64_t right, Apply&& apply) {
-        for (std::int64_t word = left / 64; word * 64 < right; ++word) {
-            const std::int64_t from = std::max(left - word * 64, std::int64_t{0});
-            const std::int64_t to = std::min(right - word * 64, std::int64_t{64});
-            if (!apply(word, bit_range(from, to))) {
-                return false;
-            }
+        bool empty() const { return top >= bottom || first_word > last_word; }
+        std::uint64_t bits(std::int64_t word) const {
+            return word == first_word ? first_bits : word == last_word ? last_bits : ~0ULL;
         }
-        return true;
-    }
+    };
+    Span span_of(const CellBox& box) const;
+    bool covers_span(const Span& span) const;
+    void cover_span(const Span& span);
+    std::uint64_t* column(std::int64_t word) { return bits_.data() + word * height_; }
+    const std::uint64_t* column(std::int64_t word) const { return bits_.data() + word * height_; }
 
     std::int64_t left_;
     std::int64_t top_;
     std::int64_t width_;
     std::int64_t height_;
-    std::int64_t words_per_row_;
     std::vector<std::uint64_t> bits_;
 };
 
 template <typename Fill> void CoverageMask::cover_uncovered(const CellBox& box, Fill&& fill) {
-    const Span span = clamp(box);
-    for (std::int64_t row = span.top; row < span.bottom; ++row) {
-        std::uint64_t* words = bits_.data() + row * words_per_row_;
-        for_each_word(span.left, span.right, [&](std::int64_t word, std::uint64_t bits) {
-            std::uint64_t open = bits & ~words[word];
-            words[word] |= bits;
+    const Span span = span_of(box);
+    if (span.empty()) {
+        return;
+    }
+    for (std::int64_t word = span.first_word; word <= span.last_word; ++word) {
+        const std::uint64_t bits = span.bits(word);
+        std::uint64_t* rows = column(word);
+        for (std::int64_t row = span.top; row < span.bottom; ++row) {
+            std::uint64_t open = bits & ~rows[row];
+            rows[row] |= bits;
             while (open != 0) {
                 const int start = std::countr_zero(open);
                 const int length = std::countr_one(open >> start);
                 const std::int64_t x = left_ + word * 64 + start;
                 fill(x, x + length, top_ + row);
-                open &= ~bit_range(start, start + length);
+                open = start + length == 64 ? 0 : open & (~0ULL << (start + length));
             }
-            return true;
-        });
+        }
     }
 }

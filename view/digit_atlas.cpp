@@ -32,26 +32,25 @@ bool DigitAtlas::complete() const {
 
 void compose_number(const PixelPicture& picture, CoverageMask& written, const DigitAtlas& atlas,
                     DevicePoint point, std::string_view digits) {
-    const std::int64_t left = atlas.centred_left(point.x, atlas.text_width(digits));
+    const std::int64_t width = atlas.text_width(digits);
+    const std::int64_t left = atlas.centred_left(point.x, width);
     const std::int64_t top = point.y;
-    const CellBox cell{left, top, left + atlas.text_width(digits), top + atlas.height};
-    written.cover_uncovered(cell, [&](std::int64_t from, std::int64_t to, std::int64_t y) {
-        // The run may cross from one digit's cell into the next.
-        std::int64_t digit_left = left;
-        for (const char digit : digits) {
-            const std::int64_t width = atlas.widths[digit_index(digit)];
-            const std::int64_t begin = std::max(from, digit_left);
-            const std::int64_t end = std::min(to, digit_left + width);
-            if (begin < end) {
-                const std::uint32_t* source = atlas.cells[digit_index(digit)].data() +
-                                              (y - top) * width + (begin - digit_left);
-                std::memcpy(&picture.at(begin, y), source,
-                            static_cast<std::size_t>(end - begin) * sizeof(std::uint32_t));
-            }
-            digit_left += width;
-            if (digit_left >= to) {
-                break;
-            }
-        }
-    });
+    written.cover_uncovered({left, top, left + width, top + atlas.height},
+                            [&](std::int64_t from, std::int64_t to, std::int64_t y) {
+                                std::uint32_t* out = &picture.at(from, y);
+                                const std::int64_t row = y - top;
+                                // The digits left of the run are passed over; the run may cross
+                                // from one digit's cell into the next.
+                                std::size_t k = 0;
+                                std::int64_t digit_left = left;
+                                for (std::int64_t x = from; x < to; ++x) {
+                                    std::size_t digit = digit_index(digits[k]);
+                                    while (x >= digit_left + atlas.widths[digit]) {
+                                        digit_left += atlas.widths[digit];
+                                        digit = digit_index(digits[++k]);
+                                    }
+                                    *out++ = atlas.cells[digit][static_cast<std::size_t>(
+                                        row * atlas.widths[digit] + (x - digit_left))];
+                                }
+                            });
 }

@@ -137,17 +137,10 @@ const DigitAtlas* usable_atlas(Canvas& canvas, std::int32_t text_height) {
     return atlas;
 }
 
-struct PlacedNumber {
-    DevicePoint point;
-    std::array<char, 12> digits;
-    std::size_t length;
-
-    std::string_view text() const { return {digits.data(), length}; }
-};
-
-// Where element `index`'s number goes and what it reads, unless a corner is missing.
-std::optional<PlacedNumber> place_number(const MeshModel& mesh, const ViewFit& fit,
-                                         const NumberLayout& layout, std::int32_t index) {
+// Where element `index`'s number goes (the middle of its cell's top edge), unless a corner
+// is missing.
+std::optional<DevicePoint> number_point(const MeshModel& mesh, const ViewFit& fit,
+                                        const NumberLayout& layout, std::int32_t index) {
     const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
     if (!valid_node(mesh, element.node_a) || !valid_node(mesh, element.node_b) ||
         !valid_node(mesh, element.node_c)) {
@@ -160,33 +153,43 @@ std::optional<PlacedNumber> place_number(const MeshModel& mesh, const ViewFit& f
     const Extended cx = Extended{centre_factor} * (Extended{b.x} + a.x + c.x);
     const Extended cy = Extended{centre_factor} * (Extended{b.y} + a.y + c.y);
     const Extended scale = fit.scale;
-    PlacedNumber placed{{truncate_to_int32(scale * cx + fit.offset_x),
-                         truncate_to_int32((-scale * cy + fit.offset_y) - layout.half_text)},
-                        {},
-                        0};
-    // In 64 bits: index + numbering_base cannot overflow there.
-    const auto number = std::int64_t{index} + mesh.numbering_base;
-    const char* end =
-        std::to_chars(placed.digits.data(), placed.digits.data() + placed.digits.size(), number)
-            .ptr;
-    placed.length = static_cast<std::size_t>(end - placed.digits.data());
-    return placed;
+    return DevicePoint{truncate_to_int32(scale * cx + fit.offset_x),
+                       truncate_to_int32((-scale * cy + fit.offset_y) - layout.half_text)};
 }
+
+// The number element `index` shows: in 64 bits, where index + numbering_base cannot overflow.
+std::int64_t shown_number(const MeshModel& mesh, std::int32_t index) {
+    return std::int64_t{index} + mesh.numbering_base;
+}
+
+struct NumberText {
+    std::array<char, 20> digits;
+    std::size_t length;
+
+    explicit NumberText(std::int64_t number) {
+        length = static_cast<std::size_t>(
+            std::to_chars(digits.data(), digits.data() + digits.size(), number).ptr -
+            digits.data());
+    }
+    std::string_view text() const { return {digits.data(), length}; }
+};
 
 // The opaque cell of a number: as wide as its digits, centred on its point the way GDI
 // centres text (half the width to the left, rounded down unless the atlas found otherwise),
 // from the point down. Without digit widths the cell is taken as wide as can be.
-CellBox number_cell(const NumberLayout& layout, const PlacedNumber& placed) {
-    const std::int64_t top = placed.point.y;
+CellBox number_cell(const NumberLayout& layout, DevicePoint point, std::int64_t number) {
+    const std::int64_t top = point.y;
     if (!layout.digit_widths) {
         constexpr std::int64_t unbounded = std::int64_t{1} << 40;
         return {-unbounded, top, unbounded, top + layout.text_height};
     }
     std::int64_t width = 0;
-    for (const char digit : placed.text()) {
-        width += (*layout.digit_widths)[static_cast<std::size_t>(digit - '0')];
-    }
-    const std::int64_t left = placed.point.x - (layout.odd_width_rounds_up ? width + 1 : width) / 2;
+    auto rest = static_cast<std::uint64_t>(number);
+    do {
+        width += (*layout.digit_widths)[rest % 10];
+        rest /= 10;
+    } while (rest != 0);
+    const std::int64_t left = point.x - (layout.odd_width_rounds_up ? width + 1 : width) / 2;
     return {left, top, left + width, top + layout.text_height};
 }
 
@@ -230,15 +233,10 @@ NumberCover cover_numbers(const MeshModel& mesh, const ViewFit& fit, const Numbe
     NumberCover cover{std::vector<bool>(static_cast<std::size_t>(mesh.element_count())),
                       CoverageMask(clip)};
     for (std::int32_t index = mesh.element_count() - 1; index >= 0; --index) {
-        const auto placed = place_number(mesh, fit, layout, index);
-        if (!placed) {
-            continue;
-        }
-        const CellBox cell = number_cell(layout, *placed);
-        if (cover.covered->covers(cell)) {
+        const auto point = number_point(mesh, fit, layout, index);
+        if (point &&
+            !cover.covered->cover_if_open(number_cell(layout, *point, shown_number(mesh, index)))) {
             cover.hidden[static_cast<std::size_t>(index)] = true;
-        } else {
-            cover.covered->cover(cell);
         }
     }
     return cover;
@@ -251,9 +249,10 @@ void draw_numbers(const MeshModel& mesh, Canvas& canvas, const ViewFit& fit,
         if (!cover.hidden.empty() && cover.hidden[static_cast<std::size_t>(index)]) {
             continue;
         }
-        const auto placed = place_number(mesh, fit, layout, index);
-        if (placed && !cell_misses(clip, number_cell(layout, *placed))) {
-            canvas.text_out(placed->point, placed->text());
+        const auto point = number_point(mesh, fit, layout, index);
+        const std::int64_t number = shown_number(mesh, index);
+        if (point && !cell_misses(clip, number_cell(layout, *point, number))) {
+            canvas.text_out(*point, NumberText(number).text());
         }
     }
 }
@@ -276,9 +275,10 @@ bool compose_numbers(const MeshModel& mesh, Canvas& canvas, const DigitAtlas& at
         if (!cover.hidden.empty() && cover.hidden[static_cast<std::size_t>(index)]) {
             continue;
         }
-        const auto placed = place_number(mesh, fit, layout, index);
-        if (placed && !cell_misses(picture.area, number_cell(layout, *placed))) {
-            compose_number(picture, written, atlas, placed->point, placed->text());
+        const auto point = number_point(mesh, fit, layout, index);
+        const std::int64_t number = shown_number(mesh, index);
+        if (point && !cell_misses(picture.area, number_cell(layout, *point, number))) {
+            compose_number(picture, written, atlas, *point, NumberText(number).text());
         }
     }
     return true;

@@ -20,19 +20,6 @@ using Extended = long double;
 
 } // namespace
 
-std::int32_t truncate_to_int32(long double value) {
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= 2147483648.0L) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    if (value <= -2147483649.0L) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(value);
-}
-
 ViewFit compute_view_fit(const MeshModel& mesh, DeviceRect rect) {
     ViewFit fit;
     // In 64 bits, so that a rectangle spanning the whole 32-bit range cannot overflow.
@@ -59,10 +46,4 @@ ViewFit compute_view_fit(const MeshModel& mesh, DeviceRect rect) {
     fit.offset_y = static_cast<double>(fit.usable_height - Extended{margin} * (scale * span_y) +
                                        scale * mesh.y_min);
     return fit;
-}
-
-DevicePoint to_device(const ViewFit& fit, double x, double y) {
-    const Extended scale = fit.scale;
-    return {truncate_to_int32(scale * x + fit.offset_x),
-            truncate_to_int32(-scale * y + fit.offset_y)};
 }

@@ -4,7 +4,9 @@
 #include "canvas.h"
 #include "mesh_model.h"
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 struct ViewFit {
     std::int32_t usable_width = 0;  // rectangle width less 40 pixels
@@ -18,9 +20,21 @@ struct ViewFit {
 // picture: device points are relative to the canvas origin.
 ViewFit compute_view_fit(const MeshModel& mesh, DeviceRect rect);
 
-// The device point of mesh point (x, y).
-DevicePoint to_device(const ViewFit& fit, double x, double y);
-
 // Converts a real to a device coordinate: truncation toward zero, saturated to the 32-bit
 // range, NaN to 0, so that no value (a node at 1e300, a window of zero height) is undefined.
-std::int32_t truncate_to_int32(long double value);
+inline std::int32_t truncate_to_int32(long double value) {
+    if (!(value > -2147483649.0L)) {
+        return std::isnan(value) ? 0 : std::numeric_limits<std::int32_t>::min();
+    }
+    if (value >= 2147483648.0L) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    return static_cast<std::int32_t>(value);
+}
+
+// The device point of mesh point (x, y), every intermediate in extended precision.
+inline DevicePoint to_device(const ViewFit& fit, double x, double y) {
+    const long double scale = fit.scale;
+    return {truncate_to_int32(scale * x + fit.offset_x),
+            truncate_to_int32(-scale * y + fit.offset_y)};
+}
