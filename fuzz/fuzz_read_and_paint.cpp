@@ -11,6 +11,9 @@
 // - it leaves out only what cannot change a pixel: without text widths, sides of no length or
 //   wholly outside the clip box and numbers whose cells miss it; with text widths, whatever it
 //   leaves out, the picture is that of the plain paint with nothing left out;
+// - where the canvas offers a digit atlas (of any widths, height and centring) and its pixels,
+//   the numbers composed into them give the picture of the plain paint too, and the painter
+//   draws no number as text unless the atlas does not fit the canvas's font;
 // - reading the same set twice into one model gives the same model again, whether the files
 //   hand out their bytes all at once or in reads of any sizes.
 #include "file_set_input.h"
@@ -96,9 +99,29 @@ PlainPaint plain_paint(const MeshModel& mesh, const ViewFit& fit, std::int32_t t
 class CheckingCanvas final : public Canvas {
 public:
     CheckingCanvas(const MeshModel& mesh, DeviceRect rect, std::int32_t text_height,
-                   DeviceRect clip, std::optional<DigitWidths> digit_widths)
+                   DeviceRect clip, std::optional<DigitWidths> digit_widths,
+                   std::optional<DigitAtlas> atlas)
         : mesh_(mesh), fit_(compute_view_fit(mesh, rect)), text_height_(text_height), clip_(clip),
-          digit_widths_(digit_widths) {}
+          digit_widths_(digit_widths), atlas_(std::move(atlas)) {}
+
+    const DigitAtlas* digit_atlas() override {
+        check(step_ == Step::lines && lines_.empty(), "the atlas asked for out of order");
+        return atlas_ ? &*atlas_ : nullptr;
+    }
+
+    // The lines drawn so far, in a picture of the clip box that the numbers are composed into.
+    PixelPicture pixels() override {
+        check(composes() && !in_line_ && !pixels_asked_, "pixels asked for out of order");
+        pixels_asked_ = true;
+        if (Picture::area(clip_) > max_composed_area) {
+            return {};
+        }
+        composed_.emplace(composed_pixels_, clip_, *digit_widths_, text_height_, &*atlas_);
+        for (const auto& [from, to] : lines_) {
+            composed_->line(from, to);
+        }
+        return composed_->pixel_picture();
+    }
 
     std::int32_t text_height() override { return text_height_; }
     DeviceRect clip_box() override { return clip_; }
@@ -127,7 +150,7 @@ public:
     }
 
     void move_to(DevicePoint point) override {
-        check(step_ == Step::lines && !in_line_, "move_to out of order");
+        check(step_ == Step::lines && !in_line_ && !pixels_asked_, "move_to out of order");
         line_from_ = point;
         in_line_ = true;
     }
@@ -154,6 +177,7 @@ public:
     void text_out(DevicePoint point, std::string_view text) override {
         check((step_ == Step::lines && !in_line_) || step_ == Step::numbers,
               "text_out out of order");
+        check(!composes(), "a number drawn as text where the atlas could compose it");
         if (step_ == Step::lines) {
             check(digit_widths_ || next_visible_side(side_) == mesh_.sides.size(),
                   "a number before all sides");
@@ -182,6 +206,10 @@ public:
         check(!in_line_, "a side left half drawn");
         check(digit_widths_ || next_visible_side(side_) == mesh_.sides.size(),
               "a side left undrawn");
+        if (composes()) {
+            check_composed();
+            return;
+        }
         // The numbers drawn are those of the plain paint, at the same points; without text
         // widths only those whose cells, of any width, miss the clip box are left out.
         const PlainPaint plain = plain_paint(mesh_, fit_, text_height_);
@@ -210,6 +238,34 @@ public:
 
 private:
     enum class Step { start, aligned, lines, numbers };
+
+    // Above this many pixels in the clip box the canvas has no pixels to compose into.
+    static constexpr std::int64_t max_composed_area = std::int64_t{1} << 18;
+
+    // Whether the atlas fits the font: the painter must then compose every number.
+    bool composes() const {
+        if (!atlas_ || !digit_widths_ || !atlas_->complete() || atlas_->height != text_height_) {
+            return false;
+        }
+        return std::equal(digit_widths_->begin(), digit_widths_->end(), atlas_->widths.begin());
+    }
+
+    void check_composed() const {
+        check(pixels_asked_, "the atlas was not used");
+        const PlainPaint plain = plain_paint(mesh_, fit_, text_height_);
+        if (!composed_ || !affordable(plain)) {
+            return;
+        }
+        static std::vector<std::uint32_t> plain_pixels;
+        Picture expected(plain_pixels, clip_, *digit_widths_, text_height_, &*atlas_);
+        for (const auto& [from, to] : plain.lines) {
+            expected.line(from, to);
+        }
+        for (const auto& [point, text] : plain.texts) {
+            expected.text(point, text);
+        }
+        check(*composed_ == expected, "the composed picture differs from the plain one");
+    }
 
     using Lines = std::vector<std::pair<DevicePoint, DevicePoint>>;
     using Texts = std::vector<std::pair<DevicePoint, std::string>>;
@@ -301,6 +357,10 @@ private:
     std::int32_t text_height_;
     DeviceRect clip_;
     std::optional<DigitWidths> digit_widths_;
+    std::optional<DigitAtlas> atlas_;
+    std::vector<std::uint32_t> composed_pixels_;
+    std::optional<Picture> composed_;
+    bool pixels_asked_ = false;
     Step step_ = Step::start;
     bool in_line_ = false;
     DevicePoint line_from_{};
@@ -324,6 +384,34 @@ struct Paint {
     std::optional<DigitWidths> digit_widths;
 };
 
+// How a paint with digit widths is repeated on a canvas with a digit atlas.
+enum class Composition { none, rounding_down, rounding_up };
+
+// Fonts higher than this get an atlas without cells, which the painter must not use.
+constexpr std::int32_t max_atlas_height = 64;
+
+// An atlas of the paint's digit widths and text height whose every pixel tells its digit, row
+// and column apart, and never looks like a line or the background.
+DigitAtlas atlas_for(const Paint& paint, Composition composition) {
+    DigitAtlas atlas;
+    atlas.height = paint.text_height;
+    std::copy(paint.digit_widths->begin(), paint.digit_widths->end(), atlas.widths.begin());
+    atlas.odd_width_rounds_up = composition == Composition::rounding_up;
+    if (paint.text_height < 0 || paint.text_height > max_atlas_height) {
+        return atlas;
+    }
+    for (std::size_t digit = 0; digit < 10; ++digit) {
+        for (std::int32_t row = 0; row < paint.text_height; ++row) {
+            for (std::int32_t column = 0; column < atlas.widths[digit]; ++column) {
+                atlas.cells[digit].push_back(0x40000000u | static_cast<std::uint32_t>(digit) << 20 |
+                                             static_cast<std::uint32_t>(row) << 10 |
+                                             static_cast<std::uint32_t>(column));
+            }
+        }
+    }
+    return atlas;
+}
+
 // Ordinary, empty, smaller than the margins, upside down and as large as can be; clipped to
 // nothing, to everything and to a part; with and without text widths.
 const Paint fixed_paints[] = {
@@ -342,10 +430,25 @@ const Paint fixed_paints[] = {
 // holds far fewer, so the rest are a zero-filled tail, all alike.
 constexpr std::size_t many_records = std::size_t{1} << 12;
 
-void paint_and_check(const MeshModel& mesh, const Paint& paint) {
-    CheckingCanvas canvas(mesh, paint.rect, paint.text_height, paint.clip, paint.digit_widths);
+void paint_and_check(const MeshModel& mesh, const Paint& paint, Composition composition) {
+    std::optional<DigitAtlas> atlas;
+    if (composition != Composition::none) {
+        atlas = atlas_for(paint, composition);
+    }
+    CheckingCanvas canvas(mesh, paint.rect, paint.text_height, paint.clip, paint.digit_widths,
+                          std::move(atlas));
     paint_mesh(mesh, canvas, paint.rect);
     canvas.check_complete();
+}
+
+// Each paint as it is, and where it has digit widths also composed from atlases centring
+// either way.
+void paint_and_check(const MeshModel& mesh, const Paint& paint) {
+    paint_and_check(mesh, paint, Composition::none);
+    if (paint.digit_widths) {
+        paint_and_check(mesh, paint, Composition::rounding_down);
+        paint_and_check(mesh, paint, Composition::rounding_up);
+    }
 }
 
 // The input's own paint (part 6): rectangle, text height, clip box, digit widths.

@@ -7,10 +7,12 @@
 // high as the font, centred on its point the way a TA_CENTER | TA_TOP text is (half the width,
 // rounded down, to the left of the point; from the point down). Each pixel of a cell takes a
 // value of the text and of the pixel's place in the cell, so that a cell shows through unless
-// later cells cover all of it.
+// later cells cover all of it; or, where the picture is given a digit atlas, the pixel of its
+// digit's cell in the atlas, the cell placed as the atlas centres it.
 #pragma once
 
 #include "canvas.h"
+#include "digit_atlas.h"
 
 #include <algorithm>
 #include <array>
@@ -26,12 +28,21 @@ public:
     // Draws into `pixels`, cleared to the clip box's size: storage kept from picture to picture
     // costs no fresh pages.
     Picture(std::vector<std::uint32_t>& pixels, DeviceRect clip, const DigitWidths& digit_widths,
-            std::int32_t text_height)
+            std::int32_t text_height, const DigitAtlas* atlas = nullptr)
         : left_(clip.left), top_(clip.top),
           width_(std::max<std::int64_t>(std::int64_t{clip.right} - clip.left, 0)),
           height_(std::max<std::int64_t>(std::int64_t{clip.bottom} - clip.top, 0)),
-          digit_widths_(digit_widths), text_height_(text_height), pixels_(pixels) {
+          digit_widths_(digit_widths), text_height_(text_height), atlas_(atlas), pixels_(pixels) {
         pixels_.assign(static_cast<std::size_t>(width_ * height_), 0);
+    }
+
+    // The pixels, for a canvas that lets the painter write them directly.
+    PixelPicture pixel_picture() const {
+        return {pixels_.data(),
+                width_,
+                {static_cast<std::int32_t>(left_), static_cast<std::int32_t>(top_),
+                 static_cast<std::int32_t>(left_ + width_),
+                 static_cast<std::int32_t>(top_ + height_)}};
     }
 
     // Pixels in a clip box of this size: what a picture costs.
@@ -84,7 +95,8 @@ public:
             }
             text_hash = (text_hash ^ static_cast<unsigned char>(digit)) * 0x100000001b3;
         }
-        const std::int64_t cell_left = point.x - width / 2;
+        const std::int64_t cell_left =
+            atlas_ != nullptr ? atlas_->centred_left(point.x, width) : point.x - width / 2;
         const std::int64_t cell_top = point.y;
         const std::int64_t x_begin = std::max(cell_left, left_);
         const std::int64_t x_end = std::min(cell_left + width, left_ + width_);
@@ -97,7 +109,8 @@ public:
             const std::int64_t row = (y - top_) * width_ - left_;
             for (std::int64_t x = x_begin; x < x_end; ++x) {
                 pixels_[static_cast<std::size_t>(row + x)] =
-                    cell_value(text_hash, x - cell_left, y - cell_top);
+                    atlas_ != nullptr ? atlas_pixel(text, x - cell_left, y - cell_top)
+                                      : cell_value(text_hash, x - cell_left, y - cell_top);
             }
         }
     }
@@ -114,6 +127,19 @@ private:
         return static_cast<std::uint32_t>(value) | 0x80000000u;
     }
 
+    // The pixel at (x, y) of the cell of `text` composed from the atlas's digits.
+    std::uint32_t atlas_pixel(std::string_view text, std::int64_t x, std::int64_t y) const {
+        for (const char digit : text) {
+            const auto index = static_cast<std::size_t>(digit - '0');
+            const std::int64_t width = atlas_->widths[index];
+            if (x < width) {
+                return atlas_->cells[index][static_cast<std::size_t>(y * width + x)];
+            }
+            x -= width;
+        }
+        return 0;
+    }
+
     void plot(std::int64_t x, std::int64_t y, std::uint32_t value) {
         if (x < left_ || x >= left_ + width_ || y < top_ || y >= top_ + height_) {
             return;
@@ -127,5 +153,6 @@ private:
     std::int64_t height_;
     DigitWidths digit_widths_;
     std::int64_t text_height_;
+    const DigitAtlas* atlas_;
     std::vector<std::uint32_t>& pixels_;
 };
