@@ -48,6 +48,20 @@ void resize_status_bar(WPARAM wParam, LPARAM lParam) {
     layout_status_parts(status_bar, 1);
 }
 
+// WM_DPICHANGED: the window takes the rectangle the system suggests for the new DPI, and what
+// was made for the old DPI is made afresh: the status bar and the picture of the client area.
+// Whatever else comes to be made for one DPI is renewed here too.
+void on_dpi_changed(HWND window, UINT dpi, const RECT& suggested) {
+    set_status_bar_dpi(dpi);
+    SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    // Laid out again even when the window kept its size, the bar takes its new font's height.
+    RECT client{};
+    GetClientRect(window, &client);
+    resize_status_bar(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    redraw_main_window();
+}
+
 } // namespace
 
 void redraw_main_window() {
@@ -81,6 +95,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_THEMECHANGED:
         redraw_main_window();
         return DefWindowProcA(window, message, wParam, lParam);
+    case WM_DPICHANGED:
+        on_dpi_changed(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     default:
         return DefWindowProcA(window, message, wParam, lParam);
     }

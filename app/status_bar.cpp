@@ -4,6 +4,8 @@
 #include "shell_state.h"
 
 #include <commctrl.h>
+#include <memory>
+#include <type_traits>
 #include <vector>
 
 HWND status_bar = nullptr;
@@ -13,6 +15,14 @@ namespace {
 
 constexpr LONG status_bar_style = WS_CHILD | WS_VISIBLE | WS_BORDER | SBARS_SIZEGRIP;
 static_assert(status_bar_style == 0x50800100);
+
+struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+// The font given to the bar at the last change of DPI: a control never deletes its font.
+UniqueFont status_bar_font;
 
 // WM_MENUSELECT's flags when the menu has closed.
 constexpr UINT menu_closed_flags = 0xFFFF;
@@ -52,6 +62,29 @@ void layout_status_parts(HWND window, int parts) {
     SendMessageA(status_bar, SB_SETPARTS, static_cast<WPARAM>(parts),
                  reinterpret_cast<LPARAM>(right_edges.data()));
     set_status_text("Ready", 0, 0);
+}
+
+void set_status_bar_dpi(UINT dpi) {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (status_bar == nullptr ||
+        !SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+        return;
+    }
+    // The metrics are those of the system DPI, the one a screen DC reports; the system's own
+    // status font at `dpi` is that font scaled, as a per-monitor aware program must do itself.
+    const HDC screen = GetDC(nullptr);
+    const int system_dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    LOGFONTA& font = metrics.lfStatusFont;
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), system_dpi);
+    UniqueFont made(CreateFontIndirectA(&font));
+    if (made == nullptr) {
+        return;
+    }
+    SendMessageA(status_bar, WM_SETFONT, reinterpret_cast<WPARAM>(made.get()), FALSE);
+    // Only now that the bar has let go of the previous font may it be deleted.
+    status_bar_font = std::move(made);
 }
 
 void set_status_text(const char* text, int part, int type) {

@@ -16,6 +16,10 @@ bool create_status_bar(HWND parent, const char* text, int parts);
 // edge, and shows "Ready".
 void layout_status_parts(HWND window, int parts);
 
+// Gives the status bar the font of its text at `dpi` dots per inch; laid out again, it takes that
+// font's height. Until the first call the bar keeps the font it made itself at the system DPI.
+void set_status_bar_dpi(UINT dpi);
+
 // Shows `text` in part `part`; `type` is the SB_SETTEXT drawing type.
 void set_status_text(const char* text, int part, int type);
 

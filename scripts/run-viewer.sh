@@ -2,13 +2,14 @@
 # `make run`: opens the viewer under Wine with examples/ as its working directory, so File > Open
 # lists the bundled meshes. Without a display it shows that it works instead: on a virtual display
 # it opens the default example through the real File > Open dialog, saves a screenshot under
-# build/ and prints its path.
+# build/ and prints its path. With VELMORA_WINE_DPI=144 the viewer runs in a Wine prefix of its
+# own whose screen has 144 DPI, as a screen at 150 % has.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 velmora_exe=$root/build/mingw/app/velmora.exe
 default_example=$root/examples/plate.n
-screenshot=$root/build/velmora-screenshot.png
+screenshot=$root/build/velmora-screenshot${VELMORA_WINE_DPI:+-${VELMORA_WINE_DPI}dpi}.png
 
 if [[ ! -f "$velmora_exe" ]]; then
     echo "run-viewer: $velmora_exe is missing; build it with 'make windows'" >&2

@@ -2,7 +2,13 @@
 # once, quiet, and without the add-on installers a fresh prefix would otherwise offer. Nor does
 # Wine copy Start-menu shortcuts into the desktop's menus outside the prefix.
 velmora_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX=${VELMORA_WINEPREFIX:-$velmora_root/build/wine-prefix}
+# VELMORA_WINE_DPI=144 gives a prefix of its own whose screen has that many dots per inch; the
+# shared prefix stays at 96, which the other tests expect.
+if [[ -n "${VELMORA_WINE_DPI:-}" ]]; then
+    export WINEPREFIX=${VELMORA_WINEPREFIX:-$velmora_root/build/wine-prefix-dpi$VELMORA_WINE_DPI}
+else
+    export WINEPREFIX=${VELMORA_WINEPREFIX:-$velmora_root/build/wine-prefix}
+fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
@@ -34,6 +40,12 @@ velmora_wine_prefix_ready() {
                 /v Managed /d N /f >/dev/null 2>&1 || true
             wineserver --wait || true
             touch "$WINEPREFIX/.velmora-unmanaged-tests"
+        fi
+        if [[ -n "${VELMORA_WINE_DPI:-}" && ! -f "$WINEPREFIX/.velmora-dpi-$VELMORA_WINE_DPI" ]]; then
+            wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+                /d "$VELMORA_WINE_DPI" /f >/dev/null 2>&1 || true
+            wineserver --wait || true
+            touch "$WINEPREFIX/.velmora-dpi-$VELMORA_WINE_DPI"
         fi
     ) 9>"$(dirname "$WINEPREFIX")/.wine-prefix.lock"
 }
