@@ -1,6 +1,7 @@
 #include "app_main.h"
 
 #include "main_window.h"
+#include "open_dialog_messages.h"
 #include "resource_ids.h"
 #include "shell_state.h"
 #include "status_bar.h"
@@ -40,6 +41,7 @@ bool start_main_window(HINSTANCE module) {
         return false;
     }
     accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(accelerators_id));
+    register_open_dialog_help();
     main_window =
         CreateWindowExA(0, main_window_class_name, main_window_title, main_window_style,
                         CW_USEDEFAULT, 0, CW_USEDEFAULT, 0, nullptr, nullptr, instance, nullptr);

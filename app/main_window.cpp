@@ -4,6 +4,7 @@
 #include "gdi_canvas.h"
 #include "mesh_painter.h"
 #include "mesh_picture.h"
+#include "open_dialog_messages.h"
 #include "shell_state.h"
 #include "status_bar.h"
 
@@ -99,6 +100,11 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
         on_dpi_changed(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     default:
+        // The Open dialog's Help button; the registered number is never 0 once registered.
+        if (message == open_dialog_help_message && message != 0) {
+            show_open_dialog_help(reinterpret_cast<HWND>(wParam));
+            return 0;
+        }
         return DefWindowProcA(window, message, wParam, lParam);
     }
 }

@@ -2,6 +2,7 @@
 
 #include "main_window.h"
 #include "mesh_reader.h"
+#include "open_dialog_messages.h"
 
 #include <algorithm>
 #include <cstring>
@@ -51,17 +52,25 @@ void describe_open_dialog(OPENFILENAMEA& dialog, char* path, DWORD capacity, Ope
     dialog.lpstrFilter = filter.data();
 }
 
-bool run_open_dialog(char* path, DWORD capacity) {
+OpenDialogResult run_open_dialog(char* path, DWORD capacity) {
     OPENFILENAMEA dialog;
     OpenFilter filter;
     describe_open_dialog(dialog, path, capacity, filter);
-    return GetOpenFileNameA(&dialog) != FALSE;
+    if (GetOpenFileNameA(&dialog) != FALSE) {
+        return {true, 0};
+    }
+    return {false, CommDlgExtendedError()};
 }
 
-void open_mesh_command() {
+void open_mesh_command(OpenDialogRunner run_dialog) {
     std::array<char, max_path_length> path{};
     // Cancel, or a dialog that failed: nothing to read, and the current mesh stays on screen.
-    if (!run_open_dialog(path.data(), static_cast<DWORD>(path.size()))) {
+    // Only the failure is worth a word.
+    const OpenDialogResult dialog = run_dialog(path.data(), static_cast<DWORD>(path.size()));
+    if (!dialog.chosen) {
+        if (dialog.error != 0) {
+            show_open_dialog_failure(dialog.error);
+        }
         return;
     }
     load_mesh_file_set(path.data());

@@ -13,8 +13,19 @@ using OpenFilter = std::array<char, open_filter_capacity>;
 // "*.n", and the single filter entry written into `filter`, which must outlive the dialog.
 void describe_open_dialog(OPENFILENAMEA& dialog, char* path, DWORD capacity, OpenFilter& filter);
 
-// Runs the open-file dialog; true when the user chose a file, whose path is then in `path`.
-bool run_open_dialog(char* path, DWORD capacity);
+// How the open-file dialog ended: with a chosen file, whose path is then in the path buffer, or
+// without one; `error` is then CommDlgExtendedError's code, 0 when the user cancelled.
+struct OpenDialogResult {
+    bool chosen;
+    DWORD error;
+};
 
-// Command IDM_FILE_OPEN: reads the chosen file set and repaints. Cancelling changes nothing.
-void open_mesh_command();
+// Runs the open-file dialog.
+OpenDialogResult run_open_dialog(char* path, DWORD capacity);
+
+// What runs the dialog for the Open command: run_open_dialog, or a test's stand-in.
+using OpenDialogRunner = OpenDialogResult (*)(char* path, DWORD capacity);
+
+// Command IDM_FILE_OPEN: reads the chosen file set and repaints. Cancelling changes nothing; a
+// failing dialog is reported in a message box and changes nothing either.
+void open_mesh_command(OpenDialogRunner run_dialog = run_open_dialog);

@@ -1,11 +1,13 @@
 // File > Open: the dialog's description, choosing a node file, and cancelling.
 #include "mesh_model.h"
 #include "open_command.h"
+#include "open_dialog_messages.h"
 #include "resource_ids.h"
 #include "shell_state.h"
 #include "shell_test_support.h"
 
 #include <array>
+#include <cderr.h>
 #include <cstddef>
 #include <cstring>
 #include <dlgs.h>
@@ -186,6 +188,117 @@ TEST_F(OpenCommandTest, CancelKeepsTheMeshAndInvalidatesNothing) {
             << "corner " << corner.x << ", " << corner.y << " was invalidated";
     }
     EXPECT_GT(checked, 0);
+}
+
+// A message box's text: the static control that MessageBox gives the id 0xFFFF.
+std::string message_box_text(HWND box) {
+    return window_text(GetDlgItem(box, 0xFFFF));
+}
+
+TEST_F(OpenCommandTest, HelpAnswersWithABoxOwnedByTheDialogWhichThenStillWorks) {
+    HWND dialog = nullptr;
+    HWND box_owner = nullptr;
+    std::string box_text;
+    bool dialog_usable = false;
+    const ModalScript script({[&] {
+                                  dialog = open_dialog();
+                                  if (dialog == nullptr) {
+                                      return false;
+                                  }
+                                  // As Windows' dialog asks when its Help button is pressed.
+                                  PostMessageA(main_window, RegisterWindowMessageA(HELPMSGSTRINGA),
+                                               reinterpret_cast<WPARAM>(dialog), 0);
+                                  return true;
+                              },
+                              [&] {
+                                  const HWND box = find_dialog("Opening a mesh");
+                                  if (box == nullptr) {
+                                      return false;
+                                  }
+                                  box_owner = GetWindow(box, GW_OWNER);
+                                  box_text = message_box_text(box);
+                                  PostMessageA(box, WM_COMMAND, IDOK, 0);
+                                  return true;
+                              },
+                              [&] {
+                                  if (find_dialog("Opening a mesh") != nullptr) {
+                                      return false;
+                                  }
+                                  dialog_usable =
+                                      open_dialog() == dialog && IsWindowEnabled(dialog) != FALSE;
+                                  return true;
+                              },
+                              choose(test_data_path("triangles.n"))});
+    SendMessageA(main_window, WM_COMMAND, command_open, 0);
+    EXPECT_FALSE(script.rescued());
+    EXPECT_TRUE(script.finished());
+    EXPECT_EQ(box_owner, dialog);
+    EXPECT_EQ(box_text,
+              "Pick the node file (.n) of the mesh you want to see.\n\n"
+              "Its element file and side file have the same name with the last letter e and s "
+              "instead of n (mesh.e and mesh.s for mesh.n), and are read from the same folder.\n\n"
+              "Whether the mesh is numbered from 0 or from 1 is recognised from the label of its "
+              "first node.");
+    EXPECT_TRUE(dialog_usable);
+    EXPECT_EQ(current_mesh().node_count(), 4) << "the dialog still opens a mesh after the help";
+}
+
+// The Open command's stand-in for the dialog: it leaves a real node file's path in the buffer,
+// as a dialog might before it fails, and ends as the test says.
+OpenDialogResult stand_in_result{};
+
+OpenDialogResult stand_in_dialog(char* path, DWORD capacity) {
+    const std::string channel = example_path("channel.n");
+    std::strncpy(path, channel.c_str(), capacity - 1);
+    return stand_in_result;
+}
+
+struct DialogEnd {
+    const char* what;
+    DWORD error;
+    const char* box_text; // nullptr: no box
+};
+
+TEST_F(OpenCommandTest, ADialogThatFailsIsReportedACancelIsNotAndTheMeshStays) {
+    const std::vector<DialogEnd> table{
+        {"cancel", 0, nullptr},
+        {"a path too long", FNERR_BUFFERTOOSMALL,
+         "The path of the chosen file is too long: the viewer opens paths of up to 259 "
+         "characters. Move the mesh to a folder with a shorter path and open it there."},
+        {"an invalid name", FNERR_INVALIDFILENAME,
+         "The file name is not valid. Check the name and open the mesh again."},
+        {"no memory", CDERR_MEMALLOCFAILURE,
+         "There was not enough memory to show the Open dialog. Close other programs and open "
+         "the mesh again."},
+        {"any other failure", CDERR_DIALOGFAILURE,
+         "The Open dialog could not be shown (common dialog error 0xFFFF)."},
+    };
+    load_test_rectangle();
+    for (const DialogEnd& row : table) {
+        SCOPED_TRACE(row.what);
+        stand_in_result = {false, row.error};
+        HWND box_owner = nullptr;
+        std::string box_text;
+        const ModalScript script({[&] {
+            const HWND box = find_dialog("Velmora for Windows");
+            if (box == nullptr) {
+                return false;
+            }
+            box_owner = GetWindow(box, GW_OWNER);
+            box_text = message_box_text(box);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            return true;
+        }});
+        open_mesh_command(stand_in_dialog);
+        EXPECT_FALSE(script.rescued());
+        EXPECT_EQ(script.finished(), row.box_text != nullptr);
+        if (row.box_text != nullptr) {
+            EXPECT_EQ(box_owner, main_window);
+            EXPECT_EQ(box_text, row.box_text);
+        }
+        EXPECT_EQ(current_mesh().node_count(), 4) << "the test rectangle stays";
+        EXPECT_EQ(current_mesh().x_max, 10.0);
+    }
 }
 
 } // namespace
