@@ -9,7 +9,6 @@
 #include "view_fit.h"
 
 #include <array>
-#include <commctrl.h>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -113,22 +112,7 @@ TEST_F(DpiChange, TheWindowTakesTheSuggestedRectangleAndTheStatusBarTheNewDpisSi
         EXPECT_TRUE(EqualRect(&window, &step.suggested))
             << window.left << ", " << window.top << " - " << window.right << ", " << window.bottom;
         height_at[step.dpi] = status_bar_height();
-        // Laid out again: on the bottom edge, one part across its width, showing "Ready".
-        RECT client{};
-        GetClientRect(main_window, &client);
-        RECT bar{};
-        GetWindowRect(status_bar, &bar);
-        MapWindowPoints(nullptr, main_window, reinterpret_cast<POINT*>(&bar), 2);
-        EXPECT_EQ(bar.bottom, client.bottom);
-        EXPECT_EQ(bar.right - bar.left, client.right);
-        RECT bar_client{};
-        GetClientRect(status_bar, &bar_client);
-        std::array<int, 2> edges{};
-        EXPECT_EQ(SendMessageA(status_bar, SB_GETPARTS, edges.size(),
-                               reinterpret_cast<LPARAM>(edges.data())),
-                  1);
-        EXPECT_EQ(edges[0], bar_client.right);
-        EXPECT_EQ(status_bar_text(), "Ready");
+        expect_status_bar_laid_out();
     }
     // The bar grows with its font above the screen's DPI and is as it was made at the screen's.
     // Below it the bar keeps the least height the system's metrics give it.

@@ -190,9 +190,19 @@ TEST_F(OpenCommandTest, CancelKeepsTheMeshAndInvalidatesNothing) {
     EXPECT_GT(checked, 0);
 }
 
-// A message box's text: the static control that MessageBox gives the id 0xFFFF.
-std::string message_box_text(HWND box) {
-    return window_text(GetDlgItem(box, 0xFFFF));
+// Once the message box titled `title` is open, notes its owner and text (the static control
+// that MessageBox gives the id 0xFFFF) and presses OK.
+ModalScript::Step read_and_close_box(const char* title, HWND& owner, std::string& text) {
+    return [title, &owner, &text] {
+        const HWND box = find_dialog(title);
+        if (box == nullptr) {
+            return false;
+        }
+        owner = GetWindow(box, GW_OWNER);
+        text = window_text(GetDlgItem(box, 0xFFFF));
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return true;
+    };
 }
 
 TEST_F(OpenCommandTest, HelpAnswersWithABoxOwnedByTheDialogWhichThenStillWorks) {
@@ -210,16 +220,7 @@ TEST_F(OpenCommandTest, HelpAnswersWithABoxOwnedByTheDialogWhichThenStillWorks) 
                                                reinterpret_cast<WPARAM>(dialog), 0);
                                   return true;
                               },
-                              [&] {
-                                  const HWND box = find_dialog("Opening a mesh");
-                                  if (box == nullptr) {
-                                      return false;
-                                  }
-                                  box_owner = GetWindow(box, GW_OWNER);
-                                  box_text = message_box_text(box);
-                                  PostMessageA(box, WM_COMMAND, IDOK, 0);
-                                  return true;
-                              },
+                              read_and_close_box("Opening a mesh", box_owner, box_text),
                               [&] {
                                   if (find_dialog("Opening a mesh") != nullptr) {
                                       return false;
@@ -279,16 +280,7 @@ TEST_F(OpenCommandTest, ADialogThatFailsIsReportedACancelIsNotAndTheMeshStays) {
         stand_in_result = {false, row.error};
         HWND box_owner = nullptr;
         std::string box_text;
-        const ModalScript script({[&] {
-            const HWND box = find_dialog("Velmora for Windows");
-            if (box == nullptr) {
-                return false;
-            }
-            box_owner = GetWindow(box, GW_OWNER);
-            box_text = message_box_text(box);
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-            return true;
-        }});
+        const ModalScript script({read_and_close_box("Velmora for Windows", box_owner, box_text)});
         open_mesh_command(stand_in_dialog);
         EXPECT_FALSE(script.rescued());
         EXPECT_EQ(script.finished(), row.box_text != nullptr);

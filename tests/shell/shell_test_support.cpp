@@ -133,6 +133,24 @@ std::string status_bar_text() {
     return text;
 }
 
+void expect_status_bar_laid_out() {
+    RECT client{};
+    GetClientRect(main_window, &client);
+    RECT bar{};
+    GetWindowRect(status_bar, &bar);
+    MapWindowPoints(nullptr, main_window, reinterpret_cast<POINT*>(&bar), 2);
+    EXPECT_EQ(bar.bottom, client.bottom) << "the bar sits on the bottom edge";
+    EXPECT_EQ(bar.right - bar.left, client.right);
+    RECT bar_client{};
+    GetClientRect(status_bar, &bar_client);
+    std::array<int, 4> edges{};
+    EXPECT_EQ(
+        SendMessageA(status_bar, SB_GETPARTS, edges.size(), reinterpret_cast<LPARAM>(edges.data())),
+        1);
+    EXPECT_EQ(edges[0], bar_client.right);
+    EXPECT_EQ(status_bar_text(), "Ready");
+}
+
 Picture::Picture(int width, int height)
     : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
     BITMAPINFO info{};

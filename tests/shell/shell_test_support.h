@@ -42,6 +42,10 @@ protected:
 
 std::string status_bar_text();
 
+// The status bar laid out afresh for the main window's client area: on its bottom edge, across
+// its width, with one part spanning the bar, showing "Ready".
+void expect_status_bar_laid_out();
+
 struct DcDeleter {
     void operator()(HDC dc) const { DeleteDC(dc); }
 };
