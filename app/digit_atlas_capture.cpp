@@ -49,12 +49,14 @@ std::vector<std::uint32_t> draw_text(const DibPicture& picture, COLORREF backgro
 RECT changed_box(const std::vector<std::uint32_t>& drawn_0, std::uint32_t background_0,
                  const std::vector<std::uint32_t>& drawn_1, std::uint32_t background_1, int width) {
     RECT box{width, static_cast<LONG>(drawn_0.size()), -1, -1};
-    for (std::size_t i = 0; i < drawn_0.size(); ++i) {
-        if (drawn_0[i] != background_0 || drawn_1[i] != background_1) {
-            const auto x = static_cast<LONG>(i % static_cast<std::size_t>(width));
-            const auto y = static_cast<LONG>(i / static_cast<std::size_t>(width));
-            box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
-                   std::max(box.bottom, y + 1)};
+    const auto height = static_cast<LONG>(drawn_0.size() / static_cast<std::size_t>(width));
+    std::size_t i = 0;
+    for (LONG y = 0; y < height; ++y) {
+        for (LONG x = 0; x < width; ++x, ++i) {
+            if (drawn_0[i] != background_0 || drawn_1[i] != background_1) {
+                box = {std::min(box.left, x), std::min(box.top, y), std::max(box.right, x + 1),
+                       std::max(box.bottom, y + 1)};
+            }
         }
     }
     return box;
@@ -155,30 +157,37 @@ std::optional<DigitAtlas> capture_digit_atlas(HDC dc) {
         atlas.widths[static_cast<std::size_t>(digit - '0')] = width;
     }
 
-    // Room for the longest check and for ink straying a cell's width on every side.
+    // Room for ink straying two cells' widths on every side.
     const int widest = *std::max_element(atlas.widths.begin(), atlas.widths.end());
-    const auto longest = static_cast<int>(atlas.text_width(every_digit_pair));
     const int margin = 2 * widest + 2;
-    const auto scratch = scratch_like(dc, longest + 2 * margin, 3 * atlas.height + 2);
-    if (!scratch) {
-        return std::nullopt;
-    }
     const int y = atlas.height + 1;
+    const int scratch_height = 3 * atlas.height + 2;
     std::optional<bool> rounds_up;
-    for (char digit = '0'; digit <= '9'; ++digit) {
-        if (!capture_digit(*scratch, digit, margin, y, atlas, rounds_up)) {
+    {
+        const auto scratch = scratch_like(dc, widest + 2 * margin, scratch_height);
+        if (!scratch) {
             return std::nullopt;
+        }
+        for (char digit = '0'; digit <= '9'; ++digit) {
+            if (!capture_digit(*scratch, digit, margin + widest / 2, y, atlas, rounds_up)) {
+                return std::nullopt;
+            }
         }
     }
     atlas.odd_width_rounds_up = rounds_up.value_or(false);
 
-    const int middle = scratch->width() / 2;
-    if (!composes_as_drawn(*scratch, atlas, middle, y, every_digit_pair)) {
+    const auto longest = static_cast<int>(atlas.text_width(every_digit_pair));
+    const auto pairs = scratch_like(dc, longest + 2 * margin, scratch_height);
+    if (!pairs || !composes_as_drawn(*pairs, atlas, pairs->width() / 2, y, every_digit_pair)) {
+        return std::nullopt;
+    }
+    const auto numbers = scratch_like(dc, 10 * widest + 2 * margin + 1, scratch_height);
+    if (!numbers) {
         return std::nullopt;
     }
     for (const std::string_view number : short_numbers) {
         for (const int x : {margin + widest * 5, margin + widest * 5 + 1}) {
-            if (!composes_as_drawn(*scratch, atlas, x, y, number)) {
+            if (!composes_as_drawn(*numbers, atlas, x, y, number)) {
                 return std::nullopt;
             }
         }
@@ -221,4 +230,12 @@ std::optional<std::uint32_t> one_step_line_pixel(HDC dc) {
         }
     }
     return line_pixel;
+}
+
+const DigitAtlas* DigitAtlasCache::atlas_for(HDC dc) {
+    const Key key{GetCurrentObject(dc, OBJ_FONT), GetTextColor(dc), GetBkColor(dc), GetBkMode(dc)};
+    if (!captured_ || captured_->key != key) {
+        captured_ = Captured{key, capture_digit_atlas(dc)};
+    }
+    return captured_->atlas ? &*captured_->atlas : nullptr;
 }

@@ -19,3 +19,28 @@ std::optional<DigitAtlas> capture_digit_atlas(HDC dc);
 // sets at its start, where in every direction and over any background it sets that pixel
 // and no other; nothing otherwise.
 std::optional<std::uint32_t> one_step_line_pixel(HDC dc);
+
+// The atlas of a device context's current font and colours, captured again only when one of
+// them changes. What a handle cannot tell (the fonts installed, font smoothing, the display)
+// is the owner's to watch: it clears the cache when they change.
+class DigitAtlasCache {
+public:
+    // Null where the font's digits cannot be composed.
+    const DigitAtlas* atlas_for(HDC dc);
+    void clear() { captured_.reset(); }
+
+private:
+    struct Key {
+        HGDIOBJ font;
+        COLORREF text_colour;
+        COLORREF background;
+        int background_mode;
+
+        friend bool operator==(const Key&, const Key&) = default;
+    };
+    struct Captured {
+        Key key;
+        std::optional<DigitAtlas> atlas;
+    };
+    std::optional<Captured> captured_;
+};

@@ -1,7 +1,5 @@
 #include "gdi_canvas.h"
 
-#include "digit_atlas_capture.h"
-
 #include <algorithm>
 
 std::int32_t GdiCanvas::text_height() {
@@ -45,17 +43,4 @@ std::optional<std::int32_t> GdiCanvas::text_width(std::string_view text) {
         return std::nullopt;
     }
     return static_cast<std::int32_t>(digits->text_width(text));
-}
-
-const DigitAtlas* GdiCanvas::checked_digits() {
-    const HGDIOBJ font = GetCurrentObject(dc_, OBJ_FONT);
-    const COLORREF text_colour = GetTextColor(dc_);
-    const COLORREF background = GetBkColor(dc_);
-    const int background_mode = GetBkMode(dc_);
-    if (!captured_ || captured_->font != font || captured_->text_colour != text_colour ||
-        captured_->background != background || captured_->background_mode != background_mode) {
-        captured_ = CapturedDigits{font, text_colour, background, background_mode,
-                                   capture_digit_atlas(dc_)};
-    }
-    return captured_->atlas ? &*captured_->atlas : nullptr;
 }

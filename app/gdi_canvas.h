@@ -3,6 +3,7 @@
 
 #include "canvas.h"
 #include "digit_atlas.h"
+#include "digit_atlas_capture.h"
 #include "view_fit.h"
 
 #include <optional>
@@ -11,7 +12,11 @@
 // Draws on a device context it does not own; the DC's pen, font and background stay as they are.
 class GdiCanvas : public Canvas {
 public:
-    explicit GdiCanvas(HDC dc) : dc_(dc) {}
+    explicit GdiCanvas(HDC dc) : dc_(dc), digits_(&own_digits_) {}
+    // With the digit atlases of `digits`, kept from paint to paint.
+    GdiCanvas(HDC dc, DigitAtlasCache& digits) : dc_(dc), digits_(&digits) {}
+    GdiCanvas(const GdiCanvas&) = delete;
+    GdiCanvas& operator=(const GdiCanvas&) = delete;
 
     std::int32_t text_height() override;
     void set_text_align(std::uint32_t align) override;
@@ -27,20 +32,12 @@ public:
 protected:
     HDC dc() const { return dc_; }
     // The digits as the device context draws them now, checked; null where a check fails.
-    const DigitAtlas* checked_digits();
+    const DigitAtlas* checked_digits() { return digits_->atlas_for(dc_); }
 
 private:
-    // What the atlas was captured with: another font or colour needs another atlas.
-    struct CapturedDigits {
-        HGDIOBJ font;
-        COLORREF text_colour;
-        COLORREF background;
-        int background_mode;
-        std::optional<DigitAtlas> atlas;
-    };
-
     HDC dc_;
-    std::optional<CapturedDigits> captured_;
+    DigitAtlasCache own_digits_;
+    DigitAtlasCache* digits_;
 };
 
 constexpr DeviceRect to_device_rect(const RECT& rect) {

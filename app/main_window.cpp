@@ -94,7 +94,8 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_DISPLAYCHANGE:
     case WM_FONTCHANGE:
     case WM_THEMECHANGED:
-        redraw_main_window();
+        picture.release();
+        InvalidateRect(window, nullptr, TRUE);
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_DPICHANGED:
         on_dpi_changed(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

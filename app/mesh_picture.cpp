@@ -32,7 +32,7 @@ bool MeshPicture::redraw(HWND window, HDC paint_dc, const RECT& client) {
     const auto background = reinterpret_cast<HBRUSH>(GetClassLongPtrA(window, GCLP_HBRBACKGROUND));
     const RECT whole{0, 0, width, height};
     FillRect(picture_->dc(), &whole, background);
-    PictureCanvas canvas(picture_->dc(), picture_->pixels());
+    PictureCanvas canvas(picture_->dc(), picture_->pixels(), digits_);
     paint_mesh(canvas, to_device_rect(whole));
     GdiFlush();
     up_to_date_ = true;
@@ -41,5 +41,6 @@ bool MeshPicture::redraw(HWND window, HDC paint_dc, const RECT& client) {
 
 void MeshPicture::release() {
     picture_.reset();
+    digits_.clear();
     up_to_date_ = false;
 }

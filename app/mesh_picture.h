@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dib_picture.h"
+#include "digit_atlas_capture.h"
 
 #include <optional>
 #include <windows.h>
@@ -14,15 +15,16 @@ public:
     // the picture first where it is out of date or not the client area's size. False, having
     // drawn nothing, where no picture can be had: the window is then painted directly.
     bool paint(HWND window, HDC paint_dc, const RECT& update);
-    // Something that shapes the picture has changed (the mesh, colours, fonts, display): the
-    // next paint draws it afresh.
+    // The mesh has changed: the next paint draws the picture afresh.
     void invalidate() { up_to_date_ = false; }
-    // Gives the picture's memory back.
+    // What the picture is drawn with may have changed (colours, fonts, font smoothing, the
+    // display): the next paint makes everything afresh. Gives the picture's memory back.
     void release();
 
 private:
     bool redraw(HWND window, HDC paint_dc, const RECT& client);
 
     std::optional<DibPicture> picture_;
+    DigitAtlasCache digits_;
     bool up_to_date_ = false;
 };

@@ -20,8 +20,9 @@ bool device_is_picture(HDC dc) {
 
 } // namespace
 
-PictureCanvas::PictureCanvas(HDC dc, const PixelPicture& pixels)
-    : GdiCanvas(dc), pixels_(pixels), writes_pixels_(!pixels.empty() && device_is_picture(dc)) {}
+PictureCanvas::PictureCanvas(HDC dc, const PixelPicture& pixels, DigitAtlasCache& digits)
+    : GdiCanvas(dc, digits), pixels_(pixels),
+      writes_pixels_(!pixels.empty() && device_is_picture(dc)) {}
 
 void PictureCanvas::draw_lines(std::span<const LineSegment> segments) {
     if (!line_pixel_) {

@@ -13,7 +13,7 @@
 class PictureCanvas final : public GdiCanvas {
 public:
     // `pixels` are the bitmap selected into `dc`, device point (0, 0) first.
-    PictureCanvas(HDC dc, const PixelPicture& pixels);
+    PictureCanvas(HDC dc, const PixelPicture& pixels, DigitAtlasCache& digits);
 
     void draw_lines(std::span<const LineSegment> segments) override;
     const DigitAtlas* digit_atlas() override;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -131,6 +132,75 @@ TEST(MeshPainter, NonFiniteCoordinatesDrawWithoutUndefinedBehaviour) {
     const auto texts = canvas.of_kind(Kind::text_out);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].point, (DevicePoint{0, 0}));
+}
+
+// Points computed in double precision where that gives the pixel of extended precision: nodes
+// and centres put a hair from pixel edges, where the two precisions part, land where extended
+// precision puts them.
+TEST(MeshPainter, PointsNearPixelEdgesAreThoseOfExtendedPrecision) {
+    using Extended = long double;
+    MeshModel mesh = framed_mesh(); // scale 36, origin at (18, 191)
+    std::vector<MeshNode> nodes;
+    std::uint64_t random = 42;
+    const auto next = [&] {
+        random = random * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(random >> 11) / 0x1p53;
+    };
+    // Nodes whose device x or y is an integer give or take a few units in the last place.
+    for (int k = 0; k < 3000; ++k) {
+        const double edge = std::floor(next() * 300.0);
+        const double hair = (next() - 0.5) * 1e-13;
+        const double near = (edge - 18.0) / 36.0 + hair;
+        nodes.push_back(k % 2 == 0 ? MeshNode{near, next() * 5.0, 0}
+                                   : MeshNode{next() * 10.0, (191.0 - edge) / 36.0 + hair, 0});
+    }
+    // Triangles whose centre is near an edge: the third corner completes the sum.
+    for (int k = 0; k < 3000; k += 3) {
+        const double target = (std::floor(next() * 300.0) - 18.0) / 36.0 / 0.333;
+        nodes[static_cast<std::size_t>(k + 2)].x = target - nodes[static_cast<std::size_t>(k)].x -
+                                                   nodes[static_cast<std::size_t>(k + 1)].x;
+    }
+    mesh.nodes = RecordArray<MeshNode>::zero_filled(nodes.size()).value();
+    std::copy(nodes.begin(), nodes.end(), mesh.nodes.begin());
+    mesh.sides = RecordArray<MeshSide>::zero_filled(nodes.size() - 1).value();
+    mesh.elements = RecordArray<MeshElement>::zero_filled(nodes.size() / 3).value();
+    for (std::int32_t k = 0; k + 1 < mesh.node_count(); ++k) {
+        mesh.sides[static_cast<std::size_t>(k)] = {0, 0, k, k + 1, 0};
+    }
+    for (std::int32_t k = 0; k < mesh.element_count(); ++k) {
+        mesh.elements[static_cast<std::size_t>(k)] = {3 * k, 3 * k + 1, 3 * k + 2, 0, 0, 0};
+    }
+    RecordingCanvas canvas(13);
+    canvas.char_width = 0; // no number hides another
+    paint_mesh(mesh, canvas, frame);
+
+    const ViewFit fit = compute_view_fit(mesh, frame);
+    int parted = 0; // points where plain double precision would have given another pixel
+    const auto lines = canvas.of_kind(Kind::line_to);
+    ASSERT_EQ(lines.size(), mesh.sides.size());
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const MeshNode& node = mesh.nodes[k + 1];
+        EXPECT_EQ(lines[k].point, to_device(fit, node.x, node.y)) << k;
+        parted +=
+            static_cast<std::int32_t>(fit.scale * node.x + fit.offset_x) != lines[k].point.x ||
+            static_cast<std::int32_t>(-fit.scale * node.y + fit.offset_y) != lines[k].point.y;
+    }
+    const auto texts = canvas.of_kind(Kind::text_out);
+    ASSERT_EQ(texts.size(), mesh.elements.size());
+    for (std::size_t k = 0; k < texts.size(); ++k) {
+        const MeshNode& a = mesh.nodes[3 * k];
+        const MeshNode& b = mesh.nodes[3 * k + 1];
+        const MeshNode& c = mesh.nodes[3 * k + 2];
+        const Extended cx = Extended{0.333} * (Extended{b.x} + a.x + c.x);
+        const Extended cy = Extended{0.333} * (Extended{b.y} + a.y + c.y);
+        const Extended scale = fit.scale;
+        const DevicePoint expected{truncate_to_int32(scale * cx + fit.offset_x),
+                                   truncate_to_int32((-scale * cy + fit.offset_y) - 6)};
+        EXPECT_EQ(texts[k].point, expected) << k;
+        parted += static_cast<std::int32_t>(fit.scale * (0.333 * (b.x + a.x + c.x)) +
+                                            fit.offset_x) != expected.x;
+    }
+    EXPECT_GT(parted, 10) << "too few points near an edge to tell the precisions apart";
 }
 
 TEST(MeshPainterSkips, LinesOfNoLength) {

@@ -8,23 +8,17 @@ CoverageMask::CoverageMask(const DeviceRect& area)
 
 CoverageMask::Span CoverageMask::span_of(const CellBox& box) const {
     // Clamped to the area, the columns are small and not negative.
-    const auto left =
-        static_cast<std::uint64_t>(std::clamp(box.left - left_, std::int64_t{0}, width_));
-    const auto right =
-        static_cast<std::uint64_t>(std::clamp(box.right - left_, std::int64_t{0}, width_));
-    Span span{std::clamp(box.top - top_, std::int64_t{0}, height_),
-              std::clamp(box.bottom - top_, std::int64_t{0}, height_),
-              static_cast<std::int64_t>(left / 64),
-              static_cast<std::int64_t>((right - 1) / 64),
-              ~0ULL << (left % 64),
-              right % 64 == 0 ? ~0ULL : (1ULL << (right % 64)) - 1};
+    const std::int64_t left = std::clamp(box.left - left_, std::int64_t{0}, width_);
+    const std::int64_t right = std::clamp(box.right - left_, std::int64_t{0}, width_);
     if (left >= right) {
-        span.first_word = 1;
-        span.last_word = 0;
-    } else if (span.first_word == span.last_word) {
-        span.first_bits &= span.last_bits;
+        return {0, 0, 1, 0, 0, 0};
     }
-    return span;
+    return {std::clamp(box.top - top_, std::int64_t{0}, height_),
+            std::clamp(box.bottom - top_, std::int64_t{0}, height_),
+            left >> 6,
+            (right - 1) >> 6,
+            ~0ULL << (left & 63),
+            ~0ULL >> (63 - ((right - 1) & 63))};
 }
 
 bool CoverageMask::covers(const CellBox& box) const {
@@ -35,19 +29,15 @@ bool CoverageMask::covers_span(const Span& span) const {
     if (span.empty()) {
         return true;
     }
-    for (std::int64_t word = span.first_word; word <= span.last_word; ++word) {
-        const std::uint64_t bits = span.bits(word);
+    // Every row is looked at: a branch-free run over adjacent words beats stopping early.
+    std::uint64_t open = 0;
+    for_each_word(span, [&](std::int64_t word, std::uint64_t bits) {
         const std::uint64_t* rows = column(word);
-        // Every row is looked at: a branch-free run over adjacent words beats stopping early.
-        std::uint64_t open = 0;
         for (std::int64_t row = span.top; row < span.bottom; ++row) {
             open |= bits & ~rows[row];
         }
-        if (open != 0) {
-            return false;
-        }
-    }
-    return true;
+    });
+    return open == 0;
 }
 
 void CoverageMask::cover(const CellBox& box) {
@@ -58,13 +48,12 @@ void CoverageMask::cover_span(const Span& span) {
     if (span.empty()) {
         return;
     }
-    for (std::int64_t word = span.first_word; word <= span.last_word; ++word) {
-        const std::uint64_t bits = span.bits(word);
+    for_each_word(span, [&](std::int64_t word, std::uint64_t bits) {
         std::uint64_t* rows = column(word);
         for (std::int64_t row = span.top; row < span.bottom; ++row) {
             rows[row] |= bits;
         }
-    }
+    });
 }
 
 bool CoverageMask::cover_if_open(const CellBox& box) {

@@ -35,7 +35,7 @@ public:
 
 private:
     // The part of a box inside the area: its rows, and its words with the bits it holds of
-    // them (first_bits also of the last word where there is only one).
+    // the first and the last of them.
     struct Span {
         std::int64_t top;
         std::int64_t bottom;
@@ -45,13 +45,22 @@ private:
         std::uint64_t last_bits;
 
         bool empty() const { return top >= bottom || first_word > last_word; }
-        std::uint64_t bits(std::int64_t word) const {
-            return word == first_word ? first_bits : word == last_word ? last_bits : ~0ULL;
-        }
     };
     Span span_of(const CellBox& box) const;
     bool covers_span(const Span& span) const;
     void cover_span(const Span& span);
+    // Calls `apply(word, bits)` for each word of the span, with the bits the span holds of it.
+    template <typename Apply> static void for_each_word(const Span& span, Apply&& apply) {
+        if (span.first_word == span.last_word) {
+            apply(span.first_word, span.first_bits & span.last_bits);
+            return;
+        }
+        apply(span.first_word, span.first_bits);
+        for (std::int64_t word = span.first_word + 1; word < span.last_word; ++word) {
+            apply(word, ~0ULL);
+        }
+        apply(span.last_word, span.last_bits);
+    }
     std::uint64_t* column(std::int64_t word) { return bits_.data() + word * height_; }
     const std::uint64_t* column(std::int64_t word) const { return bits_.data() + word * height_; }
 
@@ -67,8 +76,7 @@ template <typename Fill> void CoverageMask::cover_uncovered(const CellBox& box, 
     if (span.empty()) {
         return;
     }
-    for (std::int64_t word = span.first_word; word <= span.last_word; ++word) {
-        const std::uint64_t bits = span.bits(word);
+    for_each_word(span, [&](std::int64_t word, std::uint64_t bits) {
         std::uint64_t* rows = column(word);
         for (std::int64_t row = span.top; row < span.bottom; ++row) {
             std::uint64_t open = bits & ~rows[row];
@@ -81,5 +89,5 @@ template <typename Fill> void CoverageMask::cover_uncovered(const CellBox& box, 
                 open = start + length == 64 ? 0 : open & (~0ULL << (start + length));
             }
         }
-    }
+    });
 }

@@ -1,5 +1,6 @@
 #include "mesh_painter.h"
 
+#include "certain_truncation.h"
 #include "coverage_mask.h"
 #include "digit_atlas.h"
 
@@ -40,12 +41,30 @@ bool line_misses(const DeviceRect& clip, DevicePoint a, DevicePoint b) {
            std::max(a.y, b.y) < clip.top || std::min(a.y, b.y) >= clip.bottom;
 }
 
+// to_device, in double precision where that gives the same pixel.
+DevicePoint device_point(const ViewFit& fit, double x, double y) {
+    const double across = fit.scale * x;
+    const double down = -fit.scale * y;
+    const double device_x = across + fit.offset_x;
+    const double device_y = down + fit.offset_y;
+    const auto quick_x = certain_truncation(
+        device_x,
+        double_steps_error * (std::abs(across) + std::abs(fit.offset_x) + std::abs(device_x)));
+    const auto quick_y =
+        certain_truncation(device_y, double_steps_error * (std::abs(down) + std::abs(fit.offset_y) +
+                                                           std::abs(device_y)));
+    if (quick_x && quick_y) {
+        return {*quick_x, *quick_y};
+    }
+    return to_device(fit, x, y);
+}
+
 // Every node's device point, each converted once though sides share their nodes.
 std::vector<DevicePoint> device_points(const MeshModel& mesh, const ViewFit& fit) {
     std::vector<DevicePoint> points;
     points.reserve(mesh.nodes.size());
     for (const MeshNode& node : mesh.nodes) {
-        points.push_back(to_device(fit, node.x, node.y));
+        points.push_back(device_point(fit, node.x, node.y));
     }
     return points;
 }
@@ -103,12 +122,14 @@ struct NumberLayout {
     std::int64_t text_height; // height of a number's opaque cell
     // Each digit's width, when the canvas can tell: a number is as wide as its digits.
     std::optional<std::array<std::int64_t, 10>> digit_widths;
+    // The width every digit has, where they all have the same, as most fonts' digits do.
+    std::optional<std::int64_t> uniform_digit_width;
     bool odd_width_rounds_up; // how a centred text of odd width sits, as the atlas found it
 };
 
 NumberLayout number_layout(Canvas& canvas, std::int32_t height, const DigitAtlas* atlas) {
     NumberLayout layout{height / 2, std::max<std::int64_t>(height, 1),
-                        std::array<std::int64_t, 10>{},
+                        std::array<std::int64_t, 10>{}, std::nullopt,
                         atlas != nullptr && atlas->odd_width_rounds_up};
     for (char digit = '0'; digit <= '9'; ++digit) {
         const auto width = canvas.text_width(std::string_view(&digit, 1));
@@ -117,6 +138,11 @@ NumberLayout number_layout(Canvas& canvas, std::int32_t height, const DigitAtlas
             break;
         }
         (*layout.digit_widths)[static_cast<std::size_t>(digit - '0')] = *width;
+    }
+    if (layout.digit_widths &&
+        std::all_of(layout.digit_widths->begin(), layout.digit_widths->end(),
+                    [&](std::int64_t width) { return width == layout.digit_widths->front(); })) {
+        layout.uniform_digit_width = layout.digit_widths->front();
     }
     return layout;
 }
@@ -137,24 +163,48 @@ const DigitAtlas* usable_atlas(Canvas& canvas, std::int32_t text_height) {
     return atlas;
 }
 
-// Where element `index`'s number goes (the middle of its cell's top edge), unless a corner
-// is missing.
-std::optional<DevicePoint> number_point(const MeshModel& mesh, const ViewFit& fit,
-                                        const NumberLayout& layout, std::int32_t index) {
-    const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
-    if (!valid_node(mesh, element.node_a) || !valid_node(mesh, element.node_b) ||
-        !valid_node(mesh, element.node_c)) {
-        return std::nullopt;
-    }
-    const MeshNode& a = node_at(mesh, element.node_a);
-    const MeshNode& b = node_at(mesh, element.node_b);
-    const MeshNode& c = node_at(mesh, element.node_c);
+// Where a number goes, in extended precision: the middle of its cell's top edge over the centre
+// of the corners a, b and c.
+DevicePoint extended_number_point(const ViewFit& fit, const NumberLayout& layout, const MeshNode& a,
+                                  const MeshNode& b, const MeshNode& c) {
     using Extended = long double;
     const Extended cx = Extended{centre_factor} * (Extended{b.x} + a.x + c.x);
     const Extended cy = Extended{centre_factor} * (Extended{b.y} + a.y + c.y);
     const Extended scale = fit.scale;
-    return DevicePoint{truncate_to_int32(scale * cx + fit.offset_x),
-                       truncate_to_int32((-scale * cy + fit.offset_y) - layout.half_text)};
+    return {truncate_to_int32(scale * cx + fit.offset_x),
+            truncate_to_int32((-scale * cy + fit.offset_y) - layout.half_text)};
+}
+
+// Where element `index`'s number goes (the middle of its cell's top edge); false where a
+// corner is missing. The same steps in double precision where they give the same pixel. (A
+// flag and a point, not an optional point: the optional's flag byte, stored apart and read
+// back with the point, stalls the loops that call this a million times.)
+bool number_point(const MeshModel& mesh, const ViewFit& fit, const NumberLayout& layout,
+                  std::int32_t index, DevicePoint& point) {
+    const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
+    if (!valid_node(mesh, element.node_a) || !valid_node(mesh, element.node_b) ||
+        !valid_node(mesh, element.node_c)) {
+        return false;
+    }
+    const MeshNode& a = node_at(mesh, element.node_a);
+    const MeshNode& b = node_at(mesh, element.node_b);
+    const MeshNode& c = node_at(mesh, element.node_c);
+    const double across = fit.scale * (centre_factor * (b.x + a.x + c.x));
+    const double down = -fit.scale * (centre_factor * (b.y + a.y + c.y));
+    const double device_x = across + fit.offset_x;
+    const double lifted = down + fit.offset_y;
+    const double device_y = lifted - layout.half_text;
+    // Every step's result is at most the corners' magnitudes times the scale and factor.
+    const double spread_x = std::abs(fit.scale) * (std::abs(a.x) + std::abs(b.x) + std::abs(c.x));
+    const double spread_y = std::abs(fit.scale) * (std::abs(a.y) + std::abs(b.y) + std::abs(c.y));
+    const auto quick_x = certain_truncation(
+        device_x, double_steps_error * (spread_x + std::abs(fit.offset_x) + std::abs(device_x)));
+    const auto quick_y =
+        certain_truncation(device_y, double_steps_error * (spread_y + std::abs(fit.offset_y) +
+                                                           std::abs(lifted) + std::abs(device_y)));
+    point = quick_x && quick_y ? DevicePoint{*quick_x, *quick_y}
+                               : extended_number_point(fit, layout, a, b, c);
+    return true;
 }
 
 // The number element `index` shows: in 64 bits, where index + numbering_base cannot overflow.
@@ -185,10 +235,18 @@ CellBox number_cell(const NumberLayout& layout, DevicePoint point, std::int64_t 
     }
     std::int64_t width = 0;
     auto rest = static_cast<std::uint64_t>(number);
-    do {
-        width += (*layout.digit_widths)[rest % 10];
-        rest /= 10;
-    } while (rest != 0);
+    if (layout.uniform_digit_width) {
+        std::int64_t digits = 1;
+        for (std::uint64_t power = 10; rest >= power && digits < 20; power *= 10) {
+            ++digits;
+        }
+        width = digits * *layout.uniform_digit_width;
+    } else {
+        do {
+            width += (*layout.digit_widths)[rest % 10];
+            rest /= 10;
+        } while (rest != 0);
+    }
     const std::int64_t left = point.x - (layout.odd_width_rounds_up ? width + 1 : width) / 2;
     return {left, top, left + width, top + layout.text_height};
 }
@@ -232,10 +290,10 @@ NumberCover cover_numbers(const MeshModel& mesh, const ViewFit& fit, const Numbe
     }
     NumberCover cover{std::vector<bool>(static_cast<std::size_t>(mesh.element_count())),
                       CoverageMask(clip)};
+    DevicePoint point{};
     for (std::int32_t index = mesh.element_count() - 1; index >= 0; --index) {
-        const auto point = number_point(mesh, fit, layout, index);
-        if (point &&
-            !cover.covered->cover_if_open(number_cell(layout, *point, shown_number(mesh, index)))) {
+        if (number_point(mesh, fit, layout, index, point) &&
+            !cover.covered->cover_if_open(number_cell(layout, point, shown_number(mesh, index)))) {
             cover.hidden[static_cast<std::size_t>(index)] = true;
         }
     }
@@ -249,10 +307,11 @@ void draw_numbers(const MeshModel& mesh, Canvas& canvas, const ViewFit& fit,
         if (!cover.hidden.empty() && cover.hidden[static_cast<std::size_t>(index)]) {
             continue;
         }
-        const auto point = number_point(mesh, fit, layout, index);
+        DevicePoint point{};
         const std::int64_t number = shown_number(mesh, index);
-        if (point && !cell_misses(clip, number_cell(layout, *point, number))) {
-            canvas.text_out(*point, NumberText(number).text());
+        if (number_point(mesh, fit, layout, index, point) &&
+            !cell_misses(clip, number_cell(layout, point, number))) {
+            canvas.text_out(point, NumberText(number).text());
         }
     }
 }
@@ -275,10 +334,11 @@ bool compose_numbers(const MeshModel& mesh, Canvas& canvas, const DigitAtlas& at
         if (!cover.hidden.empty() && cover.hidden[static_cast<std::size_t>(index)]) {
             continue;
         }
-        const auto point = number_point(mesh, fit, layout, index);
+        DevicePoint point{};
         const std::int64_t number = shown_number(mesh, index);
-        if (point && !cell_misses(picture.area, number_cell(layout, *point, number))) {
-            compose_number(picture, written, atlas, *point, NumberText(number).text());
+        if (number_point(mesh, fit, layout, index, point) &&
+            !cell_misses(picture.area, number_cell(layout, point, number))) {
+            compose_number(picture, written, atlas, point, NumberText(number).text());
         }
     }
     return true;

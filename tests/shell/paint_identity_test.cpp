@@ -208,7 +208,8 @@ TEST(PaintIdentity, PicturesInMemoryMatchThePlainDrawing) {
         GdiCanvas gdi(skipped.picture.dc());
         paint_mesh(mesh, gdi, frame);
         const FontedPicture composed(c.width, c.height, font.get());
-        PictureCanvas picture_canvas(composed.picture.dc(), composed.picture.pixels());
+        DigitAtlasCache digits;
+        PictureCanvas picture_canvas(composed.picture.dc(), composed.picture.pixels(), digits);
         paint_mesh(mesh, picture_canvas, frame);
 
         EXPECT_GT(everything.texts, 0);
