@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::puts("== Native build (build/release, Google Benchmark medians) ==");
+    std::puts("== Native build (build/release, medians) ==");
     if (native.empty()) {
         std::puts("(no figures)");
     } else {

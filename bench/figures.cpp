@@ -1,7 +1,6 @@
 #include "figures.h"
 
 #include "bench_meshes.h"
-#include "readers.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,10 +9,6 @@ namespace {
 
 std::string key_of(std::string_view name, std::string_view mesh) {
     return std::string(name) + ' ' + std::string(mesh);
-}
-
-std::string reader_figure(Reader reader, std::string_view suffix) {
-    return std::string(reader_name(reader)) + std::string(suffix);
 }
 
 // A column of `width` characters: the value with `decimals`, or "-" when there is none.
@@ -46,6 +41,10 @@ std::optional<double> scaled(std::optional<double> value, double factor) {
 }
 
 } // namespace
+
+std::string reader_figure(Reader reader, std::string_view suffix) {
+    return std::string(reader_name(reader)) + std::string(suffix);
+}
 
 void Figures::set(std::string_view name, std::string_view mesh, double value) {
     const auto [place, inserted] = values_.insert_or_assign(key_of(name, mesh), value);
@@ -88,12 +87,6 @@ bool Figures::write(const std::string& path) const {
         std::fprintf(file, "%s %.17g\n", key.c_str(), values_.find(key)->second);
     }
     return std::fclose(file) == 0;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t middle = values.size() / 2;
-    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2.0;
 }
 
 void print_table(std::FILE* out, const Figures& figures, TableKind kind) {

@@ -2,6 +2,8 @@
 // table they are shown in. The native run, the Windows run and the final summary share them.
 #pragma once
 
+#include "readers.h"
+
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -23,6 +25,9 @@ inline constexpr std::string_view gdi_window_ms = "gdi_window_ms"; // repaint of
 inline constexpr std::string_view gdi_memory_ms = "gdi_memory_ms"; // paint into a bitmap
 } // namespace figure
 
+// The name of a figure of one reader: "product_ms" for figure::load_ms.
+std::string reader_figure(Reader reader, std::string_view suffix);
+
 class Figures {
 public:
     void set(std::string_view name, std::string_view mesh, double value);
@@ -41,9 +46,6 @@ private:
     std::vector<std::string> order_; // the keys of values_ in the order they were first set
     std::vector<std::string> meshes_;
 };
-
-// The median of `values` (not empty).
-double median(std::vector<double> values);
 
 enum class TableKind { native, windows };
 

@@ -1,23 +1,23 @@
-// velmora_load_bench: the load figures of velmora_bench for builds without Google Benchmark
-// (the Windows build): load time and throughput of the product's reader and of the plain
-// fscanf reader on the same file sets, timed with the steady clock, and peak memory of a load.
+// velmora_load_bench: load time, throughput and peak memory of the product's reader and of the
+// plain fscanf reader on the same file sets, and the time of one paint of the loaded mesh on a
+// counting canvas; the same program, measuring the same way, natively and under Wine.
 //
 //   velmora_load_bench --meshes DIR [--figures FILE] [--sizes 10k,1M] [--repetitions N]
-//                      [--reference-seconds S]
+//                      [--load-seconds S]
 //
-// Each reader loads each file set N times (default 5); the median counts. The files are
-// already in the system's cache (make bench has just made and read them), so no load is left
-// out as a warm-up. The reference reader stops repeating once its loads of one file set have
-// taken S seconds (default 20): under Wine it reads about 20 MB a second.
+// Each reader takes up to N samples (default 9) of the loads of each file set, the two readers
+// taking turns so that a change in the machine's load falls on both alike; a sample is one
+// load, or as many as take half a second where a load is shorter (harness.h). A reader stops
+// once its loads of one file set have taken S seconds (default 20: under Wine the fscanf reader
+// reads about 20 MB a second). The median counts. The peak memory of a load is measured in a
+// fresh process, for each reader whose median load is within S. The paint is sampled alike.
 
-#include "bench_meshes.h"
-#include "bench_options.h"
-#include "figures.h"
+#include "counting_canvas.h"
+#include "harness.h"
 #include "load_peak.h"
+#include "mesh_painter.h"
 #include "readers.h"
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <span>
@@ -26,49 +26,65 @@
 
 namespace {
 
-struct Options {
-    std::string meshes = "build/bench-meshes";
-    std::string figures;
-    std::vector<std::string> sizes;
-    int repetitions = 5;
-    double reference_seconds = 20.0;
-};
+constexpr std::string_view program = "velmora_load_bench";
+constexpr int default_repetitions = 9;
+// The client area the viewer's window is measured with.
+constexpr DeviceRect window_rect{0, 0, 1024, 768};
 
-bool parse_options(std::span<char* const> arguments, Options& options) {
-    return parse_option_pairs("velmora_load_bench", arguments,
-                              [&](std::string_view name, const char* value) {
-                                  if (name == "--meshes") {
-                                      options.meshes = value;
-                                  } else if (name == "--figures") {
-                                      options.figures = value;
-                                  } else if (name == "--sizes") {
-                                      options.sizes = split_list(value);
-                                  } else if (name == "--repetitions") {
-                                      options.repetitions = std::max(1, std::atoi(value));
-                                  } else if (name == "--reference-seconds") {
-                                      options.reference_seconds = std::atof(value);
-                                  } else {
-                                      return false;
-                                  }
-                                  return true;
-                              });
+// Times the loads of both readers, each into a model of its own, as the viewer opens one mesh
+// over the last; leaves the product's model in `product_model`. False when a load failed.
+bool time_loads(const BenchMesh& mesh, int repetitions, double budget_ms, MeshModel& product_model,
+                Figures& figures) {
+    MeshModel reference_model;
+    std::vector<Samples> samples(std::size(all_readers), Samples(repetitions, budget_ms));
+    for (bool wanted = true; wanted;) {
+        wanted = false;
+        for (const Reader reader : all_readers) {
+            Samples& times = samples[static_cast<std::size_t>(reader)];
+            if (!times.wanted()) {
+                continue;
+            }
+            MeshModel& model = reader == Reader::product ? product_model : reference_model;
+            if (!times.take([&] { return load_with(reader, model, mesh.node_path); })) {
+                return false;
+            }
+            wanted = true;
+        }
+    }
+    for (const Reader reader : all_readers) {
+        const Samples& times = samples[static_cast<std::size_t>(reader)];
+        const double ms = times.median();
+        std::printf("%-11s %-9s %9.1f ms %7.0f MB/s  (median of %zu samples of %d)\n",
+                    mesh.id().c_str(), std::string(reader_name(reader)).c_str(), ms,
+                    static_cast<double>(mesh.bytes) / bytes_per_mb / ms * 1e3, times.count(),
+                    times.runs_per_sample());
+        figures.set(reader_figure(reader, figure::load_ms), mesh.id(), ms);
+        figures.set(reader_figure(reader, figure::load_runs), mesh.id(),
+                    static_cast<double>(times.count()));
+    }
+    return true;
 }
 
-// Timed loads into one model, as the viewer opens one mesh over the last. Empty on failure.
-std::vector<double> time_loads(Reader reader, const BenchMesh& mesh, int repetitions,
-                               double budget_ms) {
-    MeshModel model;
-    std::vector<double> times;
-    double total = 0.0;
-    while (static_cast<int>(times.size()) < repetitions && (times.empty() || total < budget_ms)) {
-        const Clock::time_point start = Clock::now();
-        if (!load_with(reader, model, mesh.node_path)) {
-            return {};
-        }
-        times.push_back(milliseconds_since(start));
-        total += times.back();
+void time_paint(const BenchMesh& mesh, const MeshModel& model, int repetitions, Figures& figures) {
+    CountingCanvas canvas(window_rect);
+    std::uint64_t paints = 0;
+    Samples samples(repetitions);
+    while (samples.wanted()) {
+        samples.take([&] {
+            paint_mesh(model, canvas, window_rect);
+            ++paints;
+            return true;
+        });
     }
-    return times;
+    const double ms = samples.median();
+    const double lines = static_cast<double>(canvas.lines) / static_cast<double>(paints);
+    const double texts = static_cast<double>(canvas.texts) / static_cast<double>(paints);
+    std::printf("%-11s paint     %9.1f ms on a counting canvas  (median of %zu samples of %d;"
+                " %.0f lines, %.0f numbers)\n",
+                mesh.id().c_str(), ms, samples.count(), samples.runs_per_sample(), lines, texts);
+    figures.set(figure::paint_ms, mesh.id(), ms);
+    figures.set(figure::paint_lines, mesh.id(), lines);
+    figures.set(figure::paint_texts, mesh.id(), texts);
 }
 
 } // namespace
@@ -78,58 +94,57 @@ int main(int argc, char** argv) {
     if (!arguments.empty() && arguments[0] == peak_load_option) {
         return run_peak_load(arguments.subspan(1));
     }
-    Options options;
-    if (!parse_options(arguments, options)) {
+    BenchOptions options;
+    double load_seconds = 20.0;
+    if (!parse_bench_options(program, arguments, options,
+                             [&](std::string_view name, const char* value) {
+                                 if (name != "--load-seconds") {
+                                     return false;
+                                 }
+                                 load_seconds = std::atof(value);
+                                 return true;
+                             })) {
         return 2;
     }
-    const std::vector<BenchMesh> meshes = find_bench_meshes(options.meshes, options.sizes);
-    if (meshes.empty()) {
-        std::fprintf(stderr, "velmora_load_bench: no mesh file sets in %s\n",
-                     options.meshes.c_str());
-        return 1;
-    }
+    const int repetitions = options.repetitions != 0 ? options.repetitions : default_repetitions;
+    const double budget_ms = load_seconds * 1000.0;
+    // Where the fresh process leaves its figures: beside this run's own, which are not shared
+    // with other runs as the meshes may be.
+    const std::string scratch_path =
+        (options.figures.empty() ? options.meshes + "/velmora" : options.figures) + ".peak";
 
     Figures figures;
-    for (const BenchMesh& mesh : meshes) {
-        const std::string id = mesh.id();
-        figures.set(figure::bytes, id, static_cast<double>(mesh.bytes));
-        for (const Reader reader : all_readers) {
-            const std::string name(reader_name(reader));
-            const double budget_ms =
-                reader == Reader::reference ? options.reference_seconds * 1000.0 : 1e300;
-            const std::vector<double> times =
-                time_loads(reader, mesh, options.repetitions, budget_ms);
-            if (times.empty()) {
-                std::fprintf(stdout, "%-11s %-9s failed\n", id.c_str(), name.c_str());
+    for (const BenchMesh& mesh : meshes_to_measure(program, options)) {
+        figures.set(figure::bytes, mesh.id(), static_cast<double>(mesh.bytes));
+        {
+            MeshModel model;
+            if (!time_loads(mesh, repetitions, budget_ms, model, figures)) {
+                std::printf("%-11s failed\n", mesh.id().c_str());
                 continue;
             }
-            const double ms = median(times);
-            std::fprintf(stdout, "%-11s %-9s %9.1f ms %7.0f MB/s  (median of %zu)\n", id.c_str(),
-                         name.c_str(), ms,
-                         static_cast<double>(mesh.bytes) / bytes_per_mb / ms * 1e3, times.size());
-            std::fflush(stdout);
-            figures.set(name + std::string(figure::load_ms), id, ms);
-            figures.set(name + std::string(figure::load_runs), id,
-                        static_cast<double>(times.size()));
+            time_paint(mesh, model, repetitions, figures);
         }
-        // Peak memory of the product's load only: the reference's would cost another long load.
-        if (const auto peak = measure_load_peak(Reader::product, mesh.node_path,
-                                                options.meshes + "/peak-load-windows.txt")) {
-            std::fprintf(stdout, "%-11s product   peak %.1f MB over %.1f MB, model %.1f MB\n",
-                         id.c_str(), static_cast<double>(peak->growth()) / bytes_per_mb,
-                         static_cast<double>(peak->before) / bytes_per_mb,
-                         static_cast<double>(peak->model) / bytes_per_mb);
-            figures.set(std::string(reader_name(Reader::product)) + std::string(figure::peak_bytes),
-                        id, static_cast<double>(peak->growth()));
-            figures.set(figure::model_bytes, id, static_cast<double>(peak->model));
+        std::fflush(stdout);
+        // A peak costs one more load: only where a load fits the time the loads are given.
+        for (const Reader reader : all_readers) {
+            const auto ms = figures.get(reader_figure(reader, figure::load_ms), mesh.id());
+            if (ms && *ms <= budget_ms && !measure_load_peak(reader, mesh, scratch_path, figures)) {
+                std::printf("%-11s %-9s peak not measured\n", mesh.id().c_str(),
+                            std::string(reader_name(reader)).c_str());
+            }
         }
+        std::fflush(stdout);
     }
-
-    std::fputs("\nLoads (medians):\n", stdout);
-    print_table(stdout, figures, TableKind::windows);
-    if (!options.figures.empty() && !figures.write(options.figures)) {
-        std::fprintf(stderr, "velmora_load_bench: cannot write %s\n", options.figures.c_str());
+    if (figures.empty()) {
         return 1;
     }
-    return 0;
+
+#ifdef _WIN32
+    std::fputs("\nWindows build (medians):\n", stdout);
+    print_table(stdout, figures, TableKind::windows);
+#else
+    std::fputs("\nNative build (medians):\n", stdout);
+    print_table(stdout, figures, TableKind::native);
+#endif
+    return write_figures(program, options, figures) ? 0 : 1;
 }

@@ -4,31 +4,21 @@
 
 #include <cstdio>
 
-std::optional<LoadPeak> measure_load_peak(Reader reader, const std::string& node_path,
-                                          const std::string& scratch_path) {
+bool measure_load_peak(Reader reader, const BenchMesh& mesh, const std::string& scratch_path,
+                       Figures& figures) {
     std::remove(scratch_path.c_str());
-    const int exit_code = run_this_program(
-        {std::string(peak_load_option), std::string(reader_name(reader)), node_path, scratch_path});
-    std::FILE* scratch = exit_code == 0 ? std::fopen(scratch_path.c_str(), "r") : nullptr;
-    if (scratch == nullptr) {
-        return std::nullopt;
-    }
-    unsigned long long before = 0;
-    unsigned long long peak = 0;
-    unsigned long long model = 0;
-    const int read = std::fscanf(scratch, "%llu %llu %llu", &before, &peak, &model);
-    std::fclose(scratch);
+    const bool measured =
+        run_this_program({std::string(peak_load_option), std::string(reader_name(reader)),
+                          mesh.node_path, mesh.id(), scratch_path}) == 0 &&
+        figures.read(scratch_path);
     std::remove(scratch_path.c_str());
-    if (read != 3) {
-        return std::nullopt;
-    }
-    return LoadPeak{before, peak, model};
+    return measured;
 }
 
 int run_peak_load(std::span<char* const> arguments) {
-    const auto reader = arguments.size() == 3 ? reader_named(arguments[0]) : std::nullopt;
+    const auto reader = arguments.size() == 4 ? reader_named(arguments[0]) : std::nullopt;
     if (!reader) {
-        std::fputs("expected: product|reference <node path> <scratch path>\n", stderr);
+        std::fputs("expected: product|reference <node path> <mesh id> <scratch path>\n", stderr);
         return 2;
     }
     MeshModel model;
@@ -38,12 +28,14 @@ int run_peak_load(std::span<char* const> arguments) {
         return 1;
     }
     const ProcessMemory after = process_memory();
-    std::FILE* scratch = std::fopen(arguments[2], "w");
-    if (scratch == nullptr) {
-        return 1;
-    }
-    std::fprintf(scratch, "%llu %llu %llu\n", static_cast<unsigned long long>(before.resident),
-                 static_cast<unsigned long long>(after.peak_resident),
-                 static_cast<unsigned long long>(model_bytes(model)));
-    return std::fclose(scratch) == 0 ? 0 : 1;
+    const auto growth = static_cast<double>(
+        after.peak_resident > before.resident ? after.peak_resident - before.resident : 0);
+    const auto model_size = static_cast<double>(model_bytes(model));
+    std::printf("%-11s %-9s peak %.1f MB over %.1f MB before the load, model %.1f MB\n",
+                arguments[2], arguments[0], growth / bytes_per_mb,
+                static_cast<double>(before.resident) / bytes_per_mb, model_size / bytes_per_mb);
+    Figures figures;
+    figures.set(reader_figure(*reader, figure::peak_bytes), arguments[2], growth);
+    figures.set(figure::model_bytes, arguments[2], model_size);
+    return figures.write(arguments[3]) ? 0 : 1;
 }

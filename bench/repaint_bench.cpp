@@ -11,10 +11,8 @@
 // timed (default 5, 3 from a million triangles); the median counts. --pictures keeps the
 // bitmap's last picture of each mesh as <mesh>.ppm.
 
-#include "bench_meshes.h"
-#include "bench_options.h"
-#include "figures.h"
 #include "gdi_canvas.h"
+#include "harness.h"
 #include "mesh_painter.h"
 #include "readers.h"
 
@@ -30,41 +28,11 @@
 
 namespace {
 
+constexpr std::string_view program = "velmora_repaint_bench";
 constexpr int client_width = 1024;
 constexpr int client_height = 768;
 constexpr const char* window_class_name = "VelmoraRepaintBenchmark";
 constexpr std::int64_t large_triangles = 1'000'000;
-
-struct Options {
-    std::string meshes = "build/bench-meshes";
-    std::string figures;
-    std::string pictures; // where the last paint of each mesh is saved, if anywhere
-    std::vector<std::string> sizes = {"100k", "1M"};
-    std::int32_t numbering_base = 0;
-    int repetitions = 0; // 0: by size
-};
-
-bool parse_options(std::span<char* const> arguments, Options& options) {
-    return parse_option_pairs("velmora_repaint_bench", arguments,
-                              [&](std::string_view name, const char* value) {
-                                  if (name == "--meshes") {
-                                      options.meshes = value;
-                                  } else if (name == "--figures") {
-                                      options.figures = value;
-                                  } else if (name == "--pictures") {
-                                      options.pictures = value;
-                                  } else if (name == "--sizes") {
-                                      options.sizes = split_list(value);
-                                  } else if (name == "--base") {
-                                      options.numbering_base = std::atoi(value) == 1 ? 1 : 0;
-                                  } else if (name == "--repetitions") {
-                                      options.repetitions = std::max(1, std::atoi(value));
-                                  } else {
-                                      return false;
-                                  }
-                                  return true;
-                              });
-}
 
 // The mesh the window paints; none before the first load.
 const MeshModel* painted_mesh = nullptr;
@@ -250,30 +218,32 @@ void print_font(HWND window) {
     ReleaseDC(window, dc);
 }
 
-template <typename Paint> std::vector<double> time_paints(int repetitions, Paint paint) {
-    paint();
-    std::vector<double> times;
-    for (int k = 0; k < repetitions; ++k) {
-        times.push_back(paint());
-    }
-    return times;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
-    if (!parse_options(std::span<char* const>(argv + 1, static_cast<std::size_t>(argc - 1)),
-                       options)) {
+    BenchOptions options;
+    options.sizes = {"100k", "1M"};
+    std::string pictures; // where the last paint of each mesh is saved, if anywhere
+    std::int32_t numbering_base = 0;
+    const bool parsed = parse_bench_options(
+        program, std::span<char* const>(argv + 1, static_cast<std::size_t>(argc - 1)), options,
+        [&](std::string_view name, const char* value) {
+            if (name == "--pictures") {
+                pictures = value;
+            } else if (name == "--base") {
+                numbering_base = std::atoi(value) == 1 ? 1 : 0;
+            } else {
+                return false;
+            }
+            return true;
+        });
+    if (!parsed) {
         return 2;
     }
-    std::vector<BenchMesh> meshes = find_bench_meshes(options.meshes, options.sizes);
-    std::erase_if(meshes, [&](const BenchMesh& mesh) {
-        return mesh.numbering_base != options.numbering_base;
-    });
+    std::vector<BenchMesh> meshes = meshes_to_measure(program, options);
+    std::erase_if(meshes,
+                  [&](const BenchMesh& mesh) { return mesh.numbering_base != numbering_base; });
     if (meshes.empty()) {
-        std::fprintf(stderr, "velmora_repaint_bench: no mesh file sets in %s\n",
-                     options.meshes.c_str());
         return 1;
     }
 
@@ -299,14 +269,11 @@ int main(int argc, char** argv) {
         const int repetitions = options.repetitions != 0                 ? options.repetitions
                                 : mesh.size.triangles >= large_triangles ? 3
                                                                          : 5;
-        const double window_ms =
-            median(time_paints(repetitions, [&] { return window.repaint_ms(); }));
-        const double bitmap_ms =
-            median(time_paints(repetitions, [&] { return bitmap.paint_ms(model); }));
+        const double window_ms = warm_median(repetitions, [&] { return window.repaint_ms(); });
+        const double bitmap_ms = warm_median(repetitions, [&] { return bitmap.paint_ms(model); });
         painted_mesh = nullptr;
         const std::vector<std::uint32_t> pixels = bitmap.pixels();
-        if (!options.pictures.empty() &&
-            !save_picture(pixels, options.pictures + "/" + mesh.id() + ".ppm")) {
+        if (!pictures.empty() && !save_picture(pixels, pictures + "/" + mesh.id() + ".ppm")) {
             std::fprintf(stderr, "velmora_repaint_bench: cannot save the picture of %s\n",
                          mesh.id().c_str());
         }
@@ -319,9 +286,5 @@ int main(int argc, char** argv) {
         figures.set(figure::gdi_window_ms, mesh.id(), window_ms);
         figures.set(figure::gdi_memory_ms, mesh.id(), bitmap_ms);
     }
-    if (!options.figures.empty() && !figures.write(options.figures)) {
-        std::fprintf(stderr, "velmora_repaint_bench: cannot write %s\n", options.figures.c_str());
-        return 1;
-    }
-    return 0;
+    return write_figures(program, options, figures) ? 0 : 1;
 }

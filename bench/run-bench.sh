@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# `make bench`: makes the benchmark meshes once, measures the native build with Google
-# Benchmark, then the Windows build under Wine, and ends with one table of both.
+# `make bench`: makes the benchmark meshes once, measures the native build, then the Windows
+# build under Wine with the same load benchmark, and ends with one table of both.
 #
 # Environment:
 #   VELMORA_BENCH_SIZES      sizes to measure, of 10k 100k 1M 4M (default: all four)
 #   VELMORA_BENCH_WINE       0 to leave out the Windows build
-#   VELMORA_BENCH_ARGS       more options for velmora_bench, Google Benchmark's among them
-#   VELMORA_BENCH_REFERENCE_SECONDS
-#                            under Wine, the time after which the fscanf reader stops
-#                            repeating a load (default 20; it reads about 20 MB a second)
+#   VELMORA_BENCH_ARGS       more options for velmora_load_bench in both builds
+#                            (--repetitions N)
+#   VELMORA_BENCH_LOAD_SECONDS
+#                            the time after which a reader stops repeating the loads of one
+#                            file set (default 20; under Wine the fscanf reader reads about
+#                            20 MB a second)
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -39,7 +41,7 @@ machine_load() {
 
 echo "== Native benchmarks: building in build/release =="
 cmake --preset release -DVELMORA_BENCH=ON >/dev/null
-cmake --build --preset release --target make_mesh velmora_bench bench_summary
+cmake --build --preset release --target make_mesh velmora_load_bench bench_summary
 
 echo "== Mesh file sets in build/bench-meshes =="
 make_mesh=$root/build/release/tools/make_mesh
@@ -55,11 +57,15 @@ for size in $sizes; do
 done
 du -ch "$meshes"/*.[nes] | tail -1
 
+# The options of velmora_load_bench in both builds, after --meshes and --figures.
+# shellcheck disable=SC2206 # VELMORA_BENCH_ARGS is a list of options
+load_options=(--sizes "$sizes" --load-seconds "${VELMORA_BENCH_LOAD_SECONDS:-20}"
+    ${VELMORA_BENCH_ARGS:-})
+
 echo "== Native benchmarks: running =="
 machine_load "native run, before"
-# shellcheck disable=SC2086 # VELMORA_BENCH_ARGS is a list of options
-build/release/bench/velmora_bench --meshes "$meshes" --figures "$results/native.figures" \
-    --sizes "$sizes" ${VELMORA_BENCH_ARGS:-}
+build/release/bench/velmora_load_bench --meshes "$meshes" \
+    --figures "$results/native.figures" "${load_options[@]}"
 machine_load "native run, after"
 
 if [[ ${VELMORA_BENCH_WINE:-1} != 0 ]]; then
@@ -81,8 +87,7 @@ if [[ ${VELMORA_BENCH_WINE:-1} != 0 ]]; then
     echo "== Windows benchmarks: loads under Wine =="
     machine_load "Wine loads, before"
     scripts/with-xvfb.sh scripts/wine-run.sh "$windows_build/bench/velmora_load_bench.exe" \
-        --meshes "$wine_meshes" --figures "Z:$results/windows-load.figures" --sizes "$sizes" \
-        --reference-seconds "${VELMORA_BENCH_REFERENCE_SECONDS:-20}" ||
+        --meshes "$wine_meshes" --figures "Z:$results/windows-load.figures" "${load_options[@]}" ||
         echo "(no Windows load figures: velmora_load_bench failed)"
     if [[ $repaint == yes ]]; then
         echo "== Windows benchmarks: GDI repaints under Wine and Xvfb =="
