@@ -1,5 +1,6 @@
 #include "mesh_reader.h"
 
+#include "token_run.h"
 #include "token_scanner.h"
 
 #include <algorithm>
@@ -41,24 +42,27 @@ std::int32_t scan_count(FileScan& file, std::int32_t previous, std::uint64_t fil
     return count;
 }
 
-// Each record stops at its first field that cannot be scanned; the fields after it keep
-// their zeros.
-void scan_node(TokenScanner& s, MeshNode& node) {
-    (void)(s.scan_label() && s.scan_real(node.x) && s.scan_real(node.y) && s.scan_int(node.mark));
-}
+// The fields of each record, scanned by TokenScanner or by its fast path, TokenRun. A record
+// stops at its first field that cannot be scanned; the fields after it keep their zeros.
+constexpr auto scan_node = [](auto& s, MeshNode& node) {
+    return s.scan_label() && s.scan_real(node.x) && s.scan_real(node.y) && s.scan_int(node.mark);
+};
 
-void scan_element(TokenScanner& s, MeshElement& element) {
+constexpr auto scan_element = [](auto& s, MeshElement& element) {
     std::int32_t unused = 0;
-    (void)(s.scan_label() && s.scan_int(element.node_a) && s.scan_int(element.node_b) &&
+    return s.scan_label() && s.scan_int(element.node_a) && s.scan_int(element.node_b) &&
            s.scan_int(element.node_c) && s.scan_int(unused) && s.scan_int(unused) &&
            s.scan_int(unused) && s.scan_int(unused) && s.scan_int(unused) && s.scan_int(unused) &&
-           s.scan_real(element.px) && s.scan_real(element.py) && s.scan_int(element.mark));
-}
+           s.scan_real(element.px) && s.scan_real(element.py) && s.scan_int(element.mark);
+};
 
-void scan_side(TokenScanner& s, MeshSide& side) {
-    (void)(s.scan_label() && s.scan_int(side.node_a) && s.scan_int(side.node_b) &&
-           s.scan_int(side.elem_a) && s.scan_int(side.elem_b) && s.scan_int(side.mark));
-}
+constexpr auto scan_side = [](auto& s, MeshSide& side) {
+    return s.scan_label() && s.scan_int(side.node_a) && s.scan_int(side.node_b) &&
+           s.scan_int(side.elem_a) && s.scan_int(side.elem_b) && s.scan_int(side.mark);
+};
+
+// Elements and sides are kept as scanned.
+constexpr auto read_as_is = [](const TokenScanner&, const auto&, std::size_t) {};
 
 // The comparisons and their order decide ties and NaNs: a NaN never widens anything.
 void widen_extents(MeshModel& model, double x, double y) {
@@ -101,10 +105,12 @@ void convert_to_zero_based(MeshModel& model) {
     }
 }
 
-// Reads one file of the set: its count, the zero-filled array, then every record.
-template <typename Record, typename ScanRecord>
+// Reads one file of the set: its count, the zero-filled array, then every record with
+// `scan`, by the fast path where it holds and token by token otherwise. `read` sees each
+// record once it has been scanned.
+template <typename Record, typename Scan, typename Read>
 std::optional<ReadError> read_records(ByteSource& source, const std::string& path,
-                                      RecordArray<Record>& records, ScanRecord scan_record) {
+                                      RecordArray<Record>& records, Scan scan, Read read) {
     TokenScanner scanner(source);
     FileScan file{scanner, path, std::nullopt};
     const std::int32_t count =
@@ -115,21 +121,30 @@ std::optional<ReadError> read_records(ByteSource& source, const std::string& pat
     if (!records.assign_zero_filled(static_cast<std::size_t>(count))) {
         return ReadError{ReadFailure::cannot_allocate, path};
     }
+    // The first record token by token, which keeps its label.
+    TokenRun run(scanner);
     for (std::size_t i = 0; i < records.size(); ++i) {
-        scan_record(scanner, records[i], i);
-        if (file.failed()) {
-            return file.error;
+        Record& record = records[i];
+        if (i == 0 || !scan(run, record) || !run.finish()) {
+            record = Record{};
+            (void)scan(scanner, record);
+            if (file.failed()) {
+                return file.error;
+            }
+            run.restart();
         }
+        read(scanner, record, i);
         // Past the end of the data every scan fails and the rest stay zero. A node at the
         // origin can still turn an extent of -0 into +0 (0 >= -0), so the first of them is
         // read like any other; the others, all alike, cannot change what it left.
         if (scanner.exhausted()) {
-            const std::uint64_t read = i + 1;
-            if (records.size() - read > std::max(allowed_tail, read)) {
+            const std::uint64_t done = i + 1;
+            if (records.size() - done > std::max(allowed_tail, done)) {
                 return ReadError{ReadFailure::count_too_large, path};
             }
-            if (read < records.size()) {
-                scan_record(scanner, records[read], read);
+            if (done < records.size()) {
+                (void)scan(scanner, records[done]);
+                read(scanner, records[done], done);
             }
             break;
         }
@@ -148,9 +163,8 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
     if (!node_source) {
         return ReadError{ReadFailure::cannot_open_node_file, path};
     }
-    auto error = read_records(*node_source, path, model.nodes,
-                              [&model](TokenScanner& s, MeshNode& node, std::size_t i) {
-                                  scan_node(s, node);
+    auto error = read_records(*node_source, path, model.nodes, scan_node,
+                              [&model](TokenScanner& s, const MeshNode& node, std::size_t i) {
                                   widen_extents(model, node.x, node.y);
                                   // The first label alone decides the numbering.
                                   if (i == 0 && s.label() != "0:") {
@@ -168,9 +182,7 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
     if (!element_source) {
         return ReadError{ReadFailure::cannot_open_file, path};
     }
-    error = read_records(
-        *element_source, path, model.elements,
-        [](TokenScanner& s, MeshElement& element, std::size_t) { scan_element(s, element); });
+    error = read_records(*element_source, path, model.elements, scan_element, read_as_is);
     element_source.reset();
     if (error) {
         return error;
@@ -181,8 +193,7 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
     if (!side_source) {
         return ReadError{ReadFailure::cannot_open_file, path};
     }
-    error = read_records(*side_source, path, model.sides,
-                         [](TokenScanner& s, MeshSide& side, std::size_t) { scan_side(s, side); });
+    error = read_records(*side_source, path, model.sides, scan_side, read_as_is);
     if (error) {
         return error;
     }

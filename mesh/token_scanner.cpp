@@ -40,19 +40,35 @@ std::size_t TokenScanner::buffer_size(std::uint64_t source_size) {
 }
 
 TokenScanner::TokenScanner(ByteSource& source)
-    : source_(source), buffer_(buffer_size(source.size())) {}
+    : source_(source), capacity_(buffer_size(source.size())) {
+    storage_.resize(margin + capacity_ + margin);
+    buffer_ = storage_.data() + margin;
+    // Words for every byte, and for the whitespace marked past the last one.
+    space_bits_.resize(capacity_ / 64 + 4);
+    next_ = end_ = buffer_;
+    mark_spaces_from(0);
+}
+
+void TokenScanner::mark_spaces_from(std::size_t from) {
+    const auto filled = static_cast<std::size_t>(end_ - buffer_);
+    mark_spaces(buffer_, from / 64, (filled + 63) / 64, space_bits_.data());
+    std::uint64_t* word = space_bits_.data() + filled / 64;
+    word[0] |= ~std::uint64_t{0} << (filled % 64);
+    word[1] = word[2] = word[3] = ~std::uint64_t{0};
+}
 
 bool TokenScanner::refill() {
     if (at_end_) {
         return false;
     }
-    const std::size_t count = source_.read(buffer_.data(), buffer_.size());
+    const std::size_t count = source_.read(buffer_, capacity_);
     if (count == 0) {
         at_end_ = true;
         return false;
     }
-    next_ = buffer_.data();
+    next_ = buffer_;
     end_ = next_ + count;
+    mark_spaces_from(0);
     return true;
 }
 
@@ -64,19 +80,20 @@ void TokenScanner::ensure_lookahead() {
     }
     const std::size_t kept = static_cast<std::size_t>(end_ - next_);
     if (kept != 0) {
-        std::memmove(buffer_.data(), next_, kept);
+        std::memmove(buffer_, next_, kept);
     }
-    next_ = buffer_.data();
+    next_ = buffer_;
     end_ = next_ + kept;
     while (end_ - next_ < lookahead) {
         const auto filled = static_cast<std::size_t>(end_ - next_);
-        const std::size_t count = source_.read(buffer_.data() + filled, buffer_.size() - filled);
+        const std::size_t count = source_.read(buffer_ + filled, capacity_ - filled);
         if (count == 0) {
             at_end_ = true;
-            return;
+            break;
         }
         end_ += count;
     }
+    mark_spaces_from(0);
 }
 
 bool TokenScanner::start_token_near_end() {

@@ -9,6 +9,7 @@
 // INT32_MAX, and a label longer than label_capacity is reported, not overrun.
 #pragma once
 
+#include "byte_classes.h"
 #include "byte_source.h"
 
 #include <array>
@@ -16,11 +17,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-// The C locale's isspace, without the locale lookup.
-constexpr bool is_space(int c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
 
 class TokenScanner {
 public:
@@ -43,6 +39,8 @@ public:
     bool exhausted() const { return at_end_ && next_ == end_; }
 
 private:
+    friend class TokenRun; // the fast path, which reads the buffer and its whitespace bits
+
     static constexpr int end_of_data = -1;
     // Tokens shorter than this are converted in place, without copying.
     static constexpr std::ptrdiff_t lookahead = 128;
@@ -61,6 +59,8 @@ private:
     }
     static std::size_t buffer_size(std::uint64_t source_size);
     bool refill();
+    // Marks the whitespace among the buffered bytes from `from` on.
+    void mark_spaces_from(std::size_t from);
     void ensure_lookahead();
     // Skips whitespace and makes sure the token that follows is in the buffer, unless it is
     // longer than the lookahead; false at the end of the data.
@@ -82,7 +82,14 @@ private:
     bool convert_real(double& value) const;
 
     ByteSource& source_;
-    std::vector<char> buffer_;
+    // The buffer's bytes lie between two margins that wide loads may read.
+    static constexpr std::size_t margin = 64;
+    std::vector<char> storage_;
+    char* buffer_ = nullptr;
+    std::size_t capacity_;
+    // Bit i of word i / 64: buffer_[i] is whitespace. Past the buffered bytes every bit is
+    // set, so a token that reaches their end is seen to end there.
+    std::vector<std::uint64_t> space_bits_;
     const char* next_ = nullptr;
     const char* end_ = nullptr;
     bool at_end_ = false;

@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake make g++ clang libclang-rt-14-dev
-    libgtest-dev googletest libfast-float-dev
+    libgtest-dev googletest
     mingw-w64 g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine wine64 fonts-wine xvfb xdotool imagemagick x11-utils msitools wixl
 )

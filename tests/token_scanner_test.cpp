@@ -1,3 +1,4 @@
+#include "token_run.h"
 #include "token_scanner.h"
 
 #include <algorithm>
@@ -6,6 +7,7 @@
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -254,6 +256,116 @@ TEST(TokenScanner, ShortReadsFollowedByALongOneStayInsideTheBuffer) {
     EXPECT_EQ(value, 6);
     EXPECT_FALSE(scanner.scan_int(value));
     EXPECT_TRUE(scanner.exhausted());
+}
+
+enum class Scan { label, integer, real };
+
+struct FastCase {
+    const char* token;
+    Scan scan;
+    bool fast; // whether the fast path takes it, rather than the scan token by token
+};
+
+const FastCase fast_cases[] = {
+    {"42", Scan::integer, true},
+    {"-5", Scan::integer, true},
+    {"+5", Scan::integer, true},
+    {"-0", Scan::integer, true},
+    {"00000007", Scan::integer, true},
+    {"99999999", Scan::integer, true},
+    {"123456789", Scan::integer, false},
+    {"2147483648", Scan::integer, false},
+    {"12abc", Scan::integer, false},
+    {"1:", Scan::integer, false},
+    {"1.5", Scan::integer, false},
+    {"-", Scan::integer, false},
+    {"0.6666666666666666", Scan::real, true},
+    {"1.6666666666666667", Scan::real, true},
+    {"-12.5e-3", Scan::real, true},
+    {".5", Scan::real, true},
+    {"3.", Scan::real, true},
+    {"-0", Scan::real, true},
+    {"1E5", Scan::real, true},
+    {"4.9406564584124654e-324", Scan::real, true},
+    {"+7", Scan::real, false},
+    {"inf", Scan::real, false},
+    {"-nan", Scan::real, false},
+    {"0x1p3", Scan::real, false},
+    {"1e", Scan::real, false},
+    {"1.5.3", Scan::real, false},
+    {".", Scan::real, false},
+    {"1:", Scan::label, true},
+    {"label-of-sixty-three-characters-...............................", Scan::label, true},
+    {"label-of-sixty-four-characters-..................................", Scan::label, false},
+};
+
+// Takes one token with `scanner`, as `c` says; the value's bits, or 0 for a label.
+template <typename Scanner> std::optional<std::uint64_t> take(Scanner& scanner, Scan scan) {
+    std::int32_t integer = 0;
+    double real = 0;
+    switch (scan) {
+    case Scan::label:
+        return scanner.scan_label() ? std::optional<std::uint64_t>(0) : std::nullopt;
+    case Scan::integer:
+        return scanner.scan_int(integer) ? std::optional(static_cast<std::uint64_t>(integer))
+                                         : std::nullopt;
+    case Scan::real:
+        return scanner.scan_real(real) ? std::optional(std::bit_cast<std::uint64_t>(real))
+                                       : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+TEST(TokenRun, TakesTheUsualShapesWithTheValuesOfTheScanTokenByToken) {
+    for (const FastCase& c : fast_cases) {
+        SCOPED_TRACE(c.token);
+        // A count first, as in a file, so that the token is in the buffer; then the token
+        // and one after it.
+        const std::string input = std::string("1\n") + c.token + " next";
+        MemorySource exact_source(input);
+        TokenScanner exact(exact_source);
+        MemorySource fast_source(input);
+        TokenScanner scanner(fast_source);
+        std::int32_t count = 0;
+        ASSERT_TRUE(exact.scan_int(count) && scanner.scan_int(count));
+        const auto expected = take(exact, c.scan);
+
+        TokenRun run(scanner);
+        const auto value = take(run, c.scan);
+        ASSERT_EQ(value.has_value() && run.finish(), c.fast);
+        if (c.fast) {
+            EXPECT_EQ(value, expected);
+            EXPECT_EQ(rest_after(scanner), "next");
+        } else {
+            // Nothing consumed: the scan token by token starts where the run did.
+            EXPECT_EQ(take(scanner, c.scan), expected);
+            EXPECT_EQ(rest_after(scanner), rest_after(exact));
+        }
+    }
+}
+
+TEST(TokenRun, GivesUpOnATokenThatMayGoOnInBytesNotYetRead) {
+    // The first read ends inside "456789", far enough from the count that the scanner does
+    // not read on: the run must not take "456" for the whole token.
+    std::string input = "1";
+    for (int i = 0; i < 64; ++i) {
+        input += " 23";
+    }
+    input += " 456789 7";
+    ChunkedSource source(input, {input.find("789")});
+    TokenScanner scanner(source);
+    std::int32_t value = 0;
+    ASSERT_TRUE(scanner.scan_int(value));
+    TokenRun run(scanner);
+    for (int i = 0; i < 65; ++i) {
+        ASSERT_TRUE(run.scan_int(value));
+    }
+    EXPECT_EQ(value, 456);
+    EXPECT_FALSE(run.finish());
+    for (int i = 0; i < 65; ++i) {
+        ASSERT_TRUE(scanner.scan_int(value));
+    }
+    EXPECT_EQ(value, 456789);
 }
 
 } // namespace
