@@ -4,6 +4,11 @@
 // file that claims more records than it holds costs address space, not work or memory, until
 // something writes to it; and a failed allocation is a null result the reader can report,
 // not an abort (as it would be under AddressSanitizer for operator new).
+//
+// A mesh opened over one of about its size reuses the old block: zeroing pages already in
+// place costs a small part of what faulting in fresh ones does, and a large block comes
+// fresh from the system at every allocation (both C libraries map it anew and unmap it when
+// it is freed).
 #pragma once
 
 #include <algorithm>
@@ -14,6 +19,7 @@
 #include <new>
 #include <optional>
 #include <type_traits>
+#include <utility>
 
 // Asks the system to back a large zero-filled block with large pages where it can: a big
 // mesh then costs a few hundred page faults instead of tens of thousands.
@@ -28,9 +34,16 @@ public:
     RecordArray(std::initializer_list<Record> records)
         : RecordArray(copy_of(records.begin(), records.size())) {}
     RecordArray(const RecordArray& other) : RecordArray(copy_of(other.data(), other.size())) {}
-    RecordArray(RecordArray&&) noexcept = default;
+    RecordArray(RecordArray&& other) noexcept
+        : records_(std::move(other.records_)), size_(std::exchange(other.size_, 0)),
+          capacity_(std::exchange(other.capacity_, 0)) {}
     RecordArray& operator=(const RecordArray& other) { return *this = RecordArray(other); }
-    RecordArray& operator=(RecordArray&&) noexcept = default;
+    RecordArray& operator=(RecordArray&& other) noexcept {
+        records_ = std::move(other.records_);
+        size_ = std::exchange(other.size_, 0);
+        capacity_ = std::exchange(other.capacity_, 0);
+        return *this;
+    }
 
     // `count` zero-filled records, or nothing when the memory cannot be had.
     static std::optional<RecordArray> zero_filled(std::size_t count) {
@@ -43,12 +56,20 @@ public:
             advise_large_pages(array.records_.get(), count * sizeof(Record));
         }
         array.size_ = count;
+        array.capacity_ = count;
         return array;
     }
 
-    // Replaces the records with `count` zero-filled ones, releasing the old ones first so that
-    // two arrays never live at once; false, and empty, when the memory cannot be had.
+    // Replaces the records with `count` zero-filled ones: in the old block where they fill
+    // from half of it to all of it, otherwise in a new block allocated once the old one is
+    // released, so that two blocks never live at once. False, and empty, when the memory
+    // cannot be had.
     bool assign_zero_filled(std::size_t count) {
+        if (count != 0 && count <= capacity_ && count >= capacity_ / 2) {
+            std::memset(records_.get(), 0, count * sizeof(Record));
+            size_ = count;
+            return true;
+        }
         *this = RecordArray();
         auto fresh = zero_filled(count);
         if (!fresh) {
@@ -87,4 +108,5 @@ private:
 
     std::unique_ptr<Record, Free> records_;
     std::size_t size_ = 0;
+    std::size_t capacity_ = 0; // records the block holds
 };
