@@ -1,5 +1,7 @@
 #include "byte_source.h"
 
+#include "byte_classes.h"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -11,17 +13,41 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+#ifdef _WIN32
+// The Windows C library reads a file opened with "r" in text mode: its first Ctrl+Z ends the
+// data, and CR LF reads as LF. glibc has neither rule.
+constexpr bool ctrl_z_ends_data = true;
+#else
+constexpr bool ctrl_z_ends_data = false;
+#endif
+constexpr char ctrl_z = '\x1A';
+
+// Reads the file in binary mode, which is faster than the C library's text mode, and applies
+// the text mode's rules itself. Only Ctrl+Z needs it: a CR is whitespace to every
+// conversion, so a CR dropped before an LF reads the same as one kept.
 class FileSource final : public ByteSource {
 public:
     FileSource(std::FILE* file, std::uint64_t size) : file_(file), size_(size) {}
     std::size_t read(char* buffer, std::size_t capacity) override {
-        return std::fread(buffer, 1, capacity, file_.get());
+        if (ended_) {
+            return 0;
+        }
+        std::size_t count = std::fread(buffer, 1, capacity, file_.get());
+        if constexpr (ctrl_z_ends_data) {
+            if (const char* mark = find_byte(buffer, count, ctrl_z)) {
+                count = static_cast<std::size_t>(mark - buffer);
+                ended_ = true;
+            }
+        }
+        return count;
     }
+    // The file's size, which the text mode's data never exceeds.
     std::uint64_t size() const override { return size_; }
 
 private:
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::uint64_t size_;
+    bool ended_ = false;
 };
 
 } // namespace

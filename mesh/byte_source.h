@@ -14,7 +14,8 @@ public:
     virtual ~ByteSource() = default;
     // Copies up to `capacity` bytes into `buffer`; 0 means the end of the data.
     virtual std::size_t read(char* buffer, std::size_t capacity) = 0;
-    // How many bytes the source holds in all; unknown_size where that cannot be told.
+    // How many bytes the source holds in all, or more: a file read in text mode may end its
+    // data before the end of the file. unknown_size where that cannot be told.
     virtual std::uint64_t size() const = 0;
 
     static constexpr std::uint64_t unknown_size = ~std::uint64_t{0};
@@ -23,7 +24,8 @@ public:
 // Opens a file by path; returns null when it cannot be opened.
 using OpenByteSource = std::function<std::unique_ptr<ByteSource>(const std::string& path)>;
 
-// Opens a file on disk for reading, in binary mode: line ends are whitespace either way.
+// Opens a file on disk for reading, with the bytes the C library's fscanf reads from it when
+// fopen opens it with "r" (see FileSource).
 std::unique_ptr<ByteSource> open_file(const std::string& path);
 
 class MemorySource final : public ByteSource {

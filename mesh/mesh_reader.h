@@ -13,8 +13,13 @@
 // load's count. None of that is an error. A count far beyond what the file holds (more than
 // 2^20 records and more than the file's size in bytes, or a tail of missing records longer
 // than both 2^20 and the records read) is refused, so that no file can make the viewer
-// allocate or touch memory out of proportion to its size. A set is numbered from 0 exactly when its
-// first node label is "0:"; otherwise its indices are converted from 1-based to 0-based.
+// allocate or touch memory out of proportion to its size. A set is numbered from 0 exactly
+// when its first node label is "0:"; otherwise its indices are converted from 1-based to
+// 0-based.
+//
+// The files are read as fscanf reads a file opened with "r": in the Windows build, whose C
+// library reads such a file in text mode, a Ctrl+Z ends a file's data. The size the count is
+// held against is the whole file's, which bounds that data too.
 #pragma once
 
 #include "byte_source.h"

@@ -28,6 +28,10 @@ const std::set<std::string, std::less<>> product_only = {
     "two_billion_nodes",
 };
 
+// The reference opens the files with "r". Where the C library reads such a file in text mode
+// (Windows), a Ctrl+Z ends its data and CR LF reads as LF; elsewhere both are bytes like any
+// other. The data sets ctrl_z_*, nothing_but_ctrl_z, crlf_line_ends and lone_cr hold them.
+
 // Reads the file set with both readers: the same failure in the same file or none, and the
 // same model bit for bit.
 void expect_the_same_reading(const std::string& node_path) {
