@@ -20,6 +20,19 @@ constexpr std::string_view initial_file_name = "*.n";
 constexpr std::string_view filter_text = "Korrin Nodes Files,*.n";
 static_assert(filter_text.size() + 2 <= open_filter_capacity);
 
+// Shows the wait cursor for as long as it lives, then the cursor it replaced. No message is
+// handled meanwhile, so nothing else sets the cursor.
+class WaitCursor {
+public:
+    WaitCursor() : previous_(SetCursor(LoadCursorA(nullptr, IDC_WAIT))) {}
+    ~WaitCursor() { SetCursor(previous_); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    HCURSOR previous_;
+};
+
 void build_filter(OpenFilter& filter) {
     filter.fill('\0');
     std::copy(filter_text.begin(), filter_text.end(), filter.begin());
@@ -62,7 +75,7 @@ OpenDialogResult run_open_dialog(char* path, DWORD capacity) {
     return {false, CommDlgExtendedError()};
 }
 
-void open_mesh_command(OpenDialogRunner run_dialog) {
+void open_mesh_command(OpenDialogRunner run_dialog, MeshLoader load) {
     std::array<char, max_path_length> path{};
     // Cancel, or a dialog that failed: nothing to read, and the current mesh stays on screen.
     // Only the failure is worth a word.
@@ -73,6 +86,9 @@ void open_mesh_command(OpenDialogRunner run_dialog) {
         }
         return;
     }
-    load_mesh_file_set(path.data());
+    {
+        const WaitCursor wait;
+        load(path.data());
+    }
     redraw_main_window();
 }

@@ -1,6 +1,8 @@
 // File > Open: pick a node file in the open-file dialog and show its mesh.
 #pragma once
 
+#include "mesh_reader.h"
+
 #include <array>
 #include <cstddef>
 #include <windows.h> // with the common dialogs: this project never defines WIN32_LEAN_AND_MEAN
@@ -26,6 +28,12 @@ OpenDialogResult run_open_dialog(char* path, DWORD capacity);
 // What runs the dialog for the Open command: run_open_dialog, or a test's stand-in.
 using OpenDialogRunner = OpenDialogResult (*)(char* path, DWORD capacity);
 
-// Command IDM_FILE_OPEN: reads the chosen file set and repaints. Cancelling changes nothing; a
-// failing dialog is reported in a message box and changes nothing either.
-void open_mesh_command(OpenDialogRunner run_dialog = run_open_dialog);
+// What reads the chosen file set for the Open command: load_mesh_file_set, or a test's
+// stand-in.
+using MeshLoader = void (*)(char* path);
+
+// Command IDM_FILE_OPEN: reads the chosen file set, with the wait cursor shown meanwhile, and
+// repaints. Cancelling changes nothing; a failing dialog is reported in a message box and
+// changes nothing either.
+void open_mesh_command(OpenDialogRunner run_dialog = run_open_dialog,
+                       MeshLoader load = load_mesh_file_set);

@@ -293,4 +293,25 @@ TEST_F(OpenCommandTest, ADialogThatFailsIsReportedACancelIsNotAndTheMeshStays) {
     }
 }
 
+// The Open command's stand-in for the reader: it notes the path and the cursor it finds.
+std::string path_loaded;
+HCURSOR cursor_while_loading = nullptr;
+
+void note_path_and_cursor(char* path) {
+    path_loaded = path;
+    cursor_while_loading = GetCursor();
+}
+
+TEST_F(OpenCommandTest, ShowsTheWaitCursorWhileTheSetIsReadAndThenTheCursorBefore) {
+    stand_in_result = {true, 0};
+    path_loaded.clear();
+    cursor_while_loading = nullptr;
+    const HCURSOR before = LoadCursorA(nullptr, IDC_CROSS);
+    SetCursor(before);
+    open_mesh_command(stand_in_dialog, note_path_and_cursor);
+    EXPECT_EQ(path_loaded, example_path("channel.n"));
+    EXPECT_EQ(cursor_while_loading, LoadCursorA(nullptr, IDC_WAIT));
+    EXPECT_EQ(GetCursor(), before);
+}
+
 } // namespace
