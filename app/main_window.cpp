@@ -43,6 +43,13 @@ void paint_main_window(HWND window) {
     paint_mesh(canvas, to_device_rect(client));
 }
 
+// What the picture is drawn with may have changed (colours, fonts, font smoothing, the display,
+// its DPI): the picture and the digits it is composed from are made afresh.
+void renew_picture(HWND window) {
+    picture.release();
+    InvalidateRect(window, nullptr, TRUE);
+}
+
 void resize_status_bar(WPARAM wParam, LPARAM lParam) {
     // The status bar moves itself to the new bottom edge, then its part spans its new width.
     SendMessageA(status_bar, WM_SIZE, wParam, lParam);
@@ -60,7 +67,7 @@ void on_dpi_changed(HWND window, UINT dpi, const RECT& suggested) {
     RECT client{};
     GetClientRect(window, &client);
     resize_status_bar(SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
-    redraw_main_window();
+    renew_picture(window);
 }
 
 } // namespace
@@ -87,15 +94,12 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_MENUSELECT:
         return on_menu_select(wParam, lParam);
-    // What the picture is drawn with may have changed: colours, fonts, font smoothing, the
-    // display's depth.
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
     case WM_DISPLAYCHANGE:
     case WM_FONTCHANGE:
     case WM_THEMECHANGED:
-        picture.release();
-        InvalidateRect(window, nullptr, TRUE);
+        renew_picture(window);
         return DefWindowProcA(window, message, wParam, lParam);
     case WM_DPICHANGED:
         on_dpi_changed(window, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

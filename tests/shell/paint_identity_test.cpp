@@ -122,11 +122,6 @@ enum class Font {
     italic,      // TrueType, its ink reaching beyond its cells: numbers must be drawn as text
 };
 
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
-
 UniqueFont make_font(Font font) {
     if (font == Font::window) {
         return nullptr;

@@ -151,42 +151,24 @@ void expect_status_bar_laid_out() {
     EXPECT_EQ(status_bar_text(), "Ready");
 }
 
-Picture::Picture(int width, int height)
-    : width_(width), height_(height), dc_(CreateCompatibleDC(nullptr)) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    bits_ = static_cast<std::uint32_t*>(bits);
-    old_bitmap_ = SelectObject(dc_.get(), bitmap_.get());
-    PatBlt(dc_.get(), 0, 0, width, height, WHITENESS);
-}
-
-Picture::~Picture() {
-    SelectObject(dc_.get(), old_bitmap_);
+Picture::Picture(int width, int height) : dib_(DibPicture::create(nullptr, width, height).value()) {
+    dib_.fill(RGB(255, 255, 255));
 }
 
 std::uint32_t Picture::pixel(int x, int y) const {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_ || bits_ == nullptr) {
+    if (x < 0 || y < 0 || x >= width() || y >= height()) {
         return rgb_white;
     }
     GdiFlush();
-    return bits_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                 static_cast<std::size_t>(x)] &
-           0xFFFFFF;
+    return pixels().at(x, y) & 0xFFFFFF;
 }
 
 bool Picture::same_pixels(const Picture& other) const {
-    if (width_ != other.width_ || height_ != other.height_) {
+    if (width() != other.width() || height() != other.height()) {
         return false;
     }
-    for (int y = 0; y < height_; ++y) {
-        for (int x = 0; x < width_; ++x) {
+    for (int y = 0; y < height(); ++y) {
+        for (int x = 0; x < width(); ++x) {
             if (pixel(x, y) != other.pixel(x, y)) {
                 return false;
             }
@@ -202,10 +184,10 @@ bool Picture::has_near(std::uint32_t rgb, int x, int y, int radius) const {
 
 int Picture::count(std::uint32_t rgb, const RECT& area) const {
     int found = 0;
-    for (int y = std::max(0, static_cast<int>(area.top)); y < std::min(height_, int{area.bottom});
+    for (int y = std::max(0, static_cast<int>(area.top)); y < std::min(height(), int{area.bottom});
          ++y) {
         for (int x = std::max(0, static_cast<int>(area.left));
-             x < std::min(width_, int{area.right}); ++x) {
+             x < std::min(width(), int{area.right}); ++x) {
             found += pixel(x, y) == rgb ? 1 : 0;
         }
     }
@@ -215,12 +197,12 @@ int Picture::count(std::uint32_t rgb, const RECT& area) const {
 bool Picture::save_bmp(const std::string& path) const {
     BITMAPINFOHEADER info{};
     info.biSize = sizeof(info);
-    info.biWidth = width_;
-    info.biHeight = -height_;
+    info.biWidth = width();
+    info.biHeight = -height();
     info.biPlanes = 1;
     info.biBitCount = 32;
     info.biCompression = BI_RGB;
-    const auto image_size = static_cast<DWORD>(width_) * static_cast<DWORD>(height_) * 4;
+    const auto image_size = static_cast<DWORD>(width()) * static_cast<DWORD>(height()) * 4;
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42; // "BM"
     file.bfOffBits = sizeof(file) + sizeof(info);
@@ -229,7 +211,7 @@ bool Picture::save_bmp(const std::string& path) const {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof(file));
     out.write(reinterpret_cast<const char*>(&info), sizeof(info));
-    out.write(reinterpret_cast<const char*>(bits_), image_size);
+    out.write(reinterpret_cast<const char*>(pixels().pixels), image_size);
     return static_cast<bool>(out);
 }
 

@@ -2,6 +2,7 @@
 // that act on modal dialogs while their message loop runs.
 #pragma once
 
+#include "dib_picture.h"
 #include "pixel_picture.h"
 
 #include <cstdint>
@@ -46,15 +47,11 @@ std::string status_bar_text();
 // its width, with one part spanning the bar, showing "Ready".
 void expect_status_bar_laid_out();
 
-struct DcDeleter {
-    void operator()(HDC dc) const { DeleteDC(dc); }
-};
 struct GdiObjectDeleter {
     void operator()(HGDIOBJ object) const { DeleteObject(object); }
 };
-using UniqueDc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
-using UniqueBitmap = std::unique_ptr<std::remove_pointer_t<HBITMAP>, GdiObjectDeleter>;
 using UniqueRegion = std::unique_ptr<std::remove_pointer_t<HRGN>, GdiObjectDeleter>;
+using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
 
 // GetDC and ReleaseDC as one scope.
 class WindowDc {
@@ -76,13 +73,12 @@ public:
     Picture(int width, int height);
     Picture(const Picture&) = delete;
     Picture& operator=(const Picture&) = delete;
-    ~Picture();
 
-    HDC dc() const { return dc_.get(); }
+    HDC dc() const { return dib_.dc(); }
     // The pixels in memory, device point (0, 0) first, for a canvas that writes them directly.
-    PixelPicture pixels() const { return {bits_, width_, {0, 0, width_, height_}}; }
-    int width() const { return width_; }
-    int height() const { return height_; }
+    PixelPicture pixels() const { return dib_.pixels(); }
+    int width() const { return dib_.width(); }
+    int height() const { return dib_.height(); }
     // 0x00RRGGBB; outside the picture, white.
     std::uint32_t pixel(int x, int y) const;
     bool same_pixels(const Picture& other) const;
@@ -93,12 +89,7 @@ public:
     bool save_bmp(const std::string& path) const;
 
 private:
-    int width_;
-    int height_;
-    UniqueDc dc_;
-    UniqueBitmap bitmap_;
-    HGDIOBJ old_bitmap_ = nullptr;
-    std::uint32_t* bits_ = nullptr;
+    DibPicture dib_;
 };
 
 inline constexpr std::uint32_t rgb_black = 0x000000;
