@@ -89,15 +89,14 @@ bool Figures::write(const std::string& path) const {
     return std::fclose(file) == 0;
 }
 
-void print_table(std::FILE* out, const Figures& figures, TableKind kind) {
+void print_table(std::FILE* out, const Figures& figures) {
     constexpr double ms_per_s = 1000.0;
     std::fprintf(out, "%-11s %7s | %9s %7s | %9s %7s %4s | %6s | %7s %7s | %7s %7s | %s\n", "mesh",
                  "MB", "product", "MB/s", "reference", "MB/s", "runs", "ratio", "model", "product",
-                 "model", "refer.",
-                 kind == TableKind::native ? " paint ms (counting canvas)"
-                                           : "GDI repaint ms (window / bitmap)");
-    std::fprintf(out, "%-11s %7s | %9s %7s | %9s %7s %4s | %6s | %7s %7s | %7s %7s |\n", "", "",
-                 "ms", "", "ms", "", "", "", "MB", "peak MB", "x", "peak x");
+                 "model", "refer.", "paint ms, counting canvas");
+    std::fprintf(out, "%-11s %7s | %9s %7s | %9s %7s %4s | %6s | %7s %7s | %7s %7s | %s\n", "", "",
+                 "ms", "", "ms", "", "", "", "MB", "peak MB", "x", "peak x",
+                 "  as text / composed");
     for (const std::string& mesh : figures.meshes()) {
         const auto get = [&](std::string_view name) { return figures.get(name, mesh); };
         const auto bytes = get(figure::bytes);
@@ -120,15 +119,36 @@ void print_table(std::FILE* out, const Figures& figures, TableKind kind) {
                 cell(scaled(product_peak, 1.0 / bytes_per_mb), 7, 1);
         line += " | " + cell(quotient(product_peak, model), 7, 3) + " " +
                 cell(quotient(reference_peak, model), 7, 3) + " | ";
-        if (kind == TableKind::native) {
-            line += cell(get(figure::paint_ms), 9, 1);
-        } else {
-            line += cell(get(figure::gdi_window_ms), 9, 1) + " / " +
-                    cell(get(figure::gdi_memory_ms), 9, 1);
-        }
+        line +=
+            cell(get(figure::paint_ms), 9, 1) + " / " + cell(get(figure::paint_composed_ms), 8, 1);
         std::fprintf(out, "%s\n", line.c_str());
     }
     std::fputs("ratio: reference load time / product load time (on the same files);"
                " x: peak growth of a load in a fresh process / the model's arrays\n",
+               out);
+}
+
+void print_repaint_table(std::FILE* out, const Figures& figures) {
+    std::fprintf(out, "%-11s | %9s %9s %9s | %9s %7s | %9s %7s | %s\n", "mesh", "full", "partial",
+                 "open", "plain", "ratio", "direct", "ratio", "pixels differing");
+    for (const std::string& mesh : figures.meshes()) {
+        const auto get = [&](std::string_view name) { return figures.get(name, mesh); };
+        const auto full = get(figure::repaint_full_ms);
+        if (!full) {
+            continue;
+        }
+        const auto plain = get(figure::repaint_plain_ms);
+        const auto direct = get(figure::repaint_direct_ms);
+        std::string line = cell(mesh, -11) + " | " + cell(full, 9, 1) + " " +
+                           cell(get(figure::repaint_partial_ms), 9, 2) + " " +
+                           cell(get(figure::open_ms), 9, 1);
+        line += " | " + cell(plain, 9, 1) + " " + cell(quotient(plain, full), 6, 1) + "x";
+        line += " | " + cell(direct, 9, 1) + " " + cell(quotient(direct, full), 6, 1) + "x";
+        line += " | " + cell(get(figure::pixels_differing), 9, 0);
+        std::fprintf(out, "%s\n", line.c_str());
+    }
+    std::fputs("ms, medians: full repaint with the picture drawn afresh; partial repaint of 200 x"
+               " 150; open: load, then the first picture; plain: every LineTo and TextOutA on the"
+               " window's DC; direct: the painter on the window's DC; ratio: that / full\n",
                out);
 }

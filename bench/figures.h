@@ -13,16 +13,22 @@
 
 // Names of the figures.
 namespace figure {
-inline constexpr std::string_view bytes = "bytes";                 // the file set's size
-inline constexpr std::string_view model_bytes = "model_bytes";     // the model's arrays
-inline constexpr std::string_view load_ms = "_ms";                 // after the reader's name
-inline constexpr std::string_view load_runs = "_runs";             // after the reader's name
-inline constexpr std::string_view peak_bytes = "_peak_bytes";      // after the reader's name
-inline constexpr std::string_view paint_ms = "paint_ms";           // on a counting canvas
-inline constexpr std::string_view paint_lines = "paint_lines";     // lines one paint draws
-inline constexpr std::string_view paint_texts = "paint_texts";     // numbers one paint draws
-inline constexpr std::string_view gdi_window_ms = "gdi_window_ms"; // repaint of a window
-inline constexpr std::string_view gdi_memory_ms = "gdi_memory_ms"; // paint into a bitmap
+inline constexpr std::string_view bytes = "bytes";             // the file set's size
+inline constexpr std::string_view model_bytes = "model_bytes"; // the model's arrays
+inline constexpr std::string_view load_ms = "_ms";             // after the reader's name
+inline constexpr std::string_view load_runs = "_runs";         // after the reader's name
+inline constexpr std::string_view peak_bytes = "_peak_bytes";  // after the reader's name
+inline constexpr std::string_view paint_ms = "paint_ms";       // on a counting canvas, as text
+inline constexpr std::string_view paint_composed_ms = "paint_composed_ms"; // numbers composed
+inline constexpr std::string_view paint_lines = "paint_lines";             // lines one paint draws
+inline constexpr std::string_view paint_texts = "paint_texts"; // numbers one paint draws
+// Repaints of the main window under Wine (velmora_repaint_bench).
+inline constexpr std::string_view repaint_full_ms = "repaint_full_ms";       // picture drawn
+inline constexpr std::string_view repaint_partial_ms = "repaint_partial_ms"; // 200 x 150 part
+inline constexpr std::string_view open_ms = "open_ms"; // load, then the first picture
+inline constexpr std::string_view repaint_plain_ms = "repaint_plain_ms";   // every call
+inline constexpr std::string_view repaint_direct_ms = "repaint_direct_ms"; // on the paint DC
+inline constexpr std::string_view pixels_differing = "pixels_differing";   // from the plain one
 } // namespace figure
 
 // The name of a figure of one reader: "product_ms" for figure::load_ms.
@@ -47,8 +53,8 @@ private:
     std::vector<std::string> meshes_;
 };
 
-enum class TableKind { native, windows };
-
 // One line per mesh: size, load times and throughput of both readers and their ratio, peak
 // memory of a load against the model's arrays, and paint or repaint times.
-void print_table(std::FILE* out, const Figures& figures, TableKind kind);
+void print_table(std::FILE* out, const Figures& figures);
+// One line per mesh of the main window's repaints under Wine, against the plain drawing.
+void print_repaint_table(std::FILE* out, const Figures& figures);

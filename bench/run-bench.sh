@@ -93,7 +93,8 @@ if [[ ${VELMORA_BENCH_WINE:-1} != 0 ]]; then
         echo "== Windows benchmarks: GDI repaints under Wine and Xvfb =="
         machine_load "Wine repaints, before"
         scripts/with-xvfb.sh scripts/wine-run.sh "$windows_build/bench/velmora_repaint_bench.exe" \
-            --meshes "$wine_meshes" --figures "Z:$results/windows-repaint.figures" ||
+            --meshes "$wine_meshes" --figures "Z:$results/windows-repaint.figures" \
+            --sizes "$sizes" ||
             echo "(no GDI repaint figures: velmora_repaint_bench failed)"
     else
         echo "(no GDI repaint figures: velmora_repaint_bench did not build)"

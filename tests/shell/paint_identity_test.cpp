@@ -8,6 +8,7 @@
 #include "mesh_model.h"
 #include "mesh_painter.h"
 #include "picture_canvas.h"
+#include "plain_canvas.h"
 #include "shell_state.h"
 #include "shell_test_support.h"
 
@@ -19,26 +20,6 @@
 #include <vector>
 
 namespace {
-
-// Passes the six drawing operations on to GDI but tells neither clip box nor text widths, so
-// that the painter draws everything, one call each.
-class DrawEverythingCanvas final : public Canvas {
-public:
-    explicit DrawEverythingCanvas(HDC dc) : gdi_(dc) {}
-    std::int32_t text_height() override { return gdi_.text_height(); }
-    void set_text_align(std::uint32_t align) override { gdi_.set_text_align(align); }
-    void set_text_color(std::uint32_t colorref) override { gdi_.set_text_color(colorref); }
-    void move_to(DevicePoint point) override { gdi_.move_to(point); }
-    void line_to(DevicePoint point) override { gdi_.line_to(point); }
-    void text_out(DevicePoint point, std::string_view text) override {
-        gdi_.text_out(point, text);
-        ++texts;
-    }
-    int texts = 0;
-
-private:
-    GdiCanvas gdi_;
-};
 
 struct MeshShape {
     int columns;
@@ -197,7 +178,7 @@ TEST(PaintIdentity, PicturesInMemoryMatchThePlainDrawing) {
         const DeviceRect frame{0, 0, c.width, c.height};
 
         const FontedPicture plain(c.width, c.height, font.get());
-        DrawEverythingCanvas everything(plain.picture.dc());
+        PlainCanvas everything(plain.picture.dc());
         paint_mesh(mesh, everything, frame);
         const FontedPicture skipped(c.width, c.height, font.get());
         GdiCanvas gdi(skipped.picture.dc());
@@ -312,7 +293,7 @@ protected:
         BeginPaint(window, &paint);
         RECT client{};
         GetClientRect(window, &client);
-        DrawEverythingCanvas canvas(paint.hdc);
+        PlainCanvas canvas(paint.hdc);
         paint_mesh(canvas, to_device_rect(client));
         EndPaint(window, &paint);
         return 0;
