@@ -147,10 +147,9 @@ int main(int argc, char** argv) {
 
 #ifdef _WIN32
     std::fputs("\nWindows build (medians):\n", stdout);
-    print_table(stdout, figures, TableKind::windows);
 #else
     std::fputs("\nNative build (medians):\n", stdout);
-    print_table(stdout, figures, TableKind::native);
 #endif
+    print_table(stdout, figures);
     return write_figures(program, options, figures) ? 0 : 1;
 }
