@@ -26,9 +26,11 @@ inline constexpr std::string_view paint_texts = "paint_texts"; // numbers one pa
 inline constexpr std::string_view repaint_full_ms = "repaint_full_ms";       // picture drawn
 inline constexpr std::string_view repaint_partial_ms = "repaint_partial_ms"; // 200 x 150 part
 inline constexpr std::string_view open_ms = "open_ms"; // load, then the first picture
-inline constexpr std::string_view repaint_plain_ms = "repaint_plain_ms";   // every call
-inline constexpr std::string_view repaint_direct_ms = "repaint_direct_ms"; // on the paint DC
-inline constexpr std::string_view pixels_differing = "pixels_differing";   // from the plain one
+inline constexpr std::string_view repaint_plain_ms = "repaint_plain_ms";     // every call
+inline constexpr std::string_view repaint_direct_ms = "repaint_direct_ms";   // on the paint DC
+inline constexpr std::string_view pixels_differing = "pixels_differing";     // from the plain one
+inline constexpr std::string_view repaint_kept_bytes = "repaint_kept_bytes"; // the picture
+inline constexpr std::string_view repaint_peak_bytes = "repaint_peak_bytes"; // at most at once
 } // namespace figure
 
 // The name of a figure of one reader: "product_ms" for figure::load_ms.

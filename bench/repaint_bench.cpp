@@ -12,9 +12,10 @@
 //            nothing: how the window painted before it kept a picture, and how it paints where
 //            no picture can be had
 //
-// and checks that the window shows the plain drawing's pixels. Medians of N runs after one
-// that is not counted (N: 5, 3 from a million triangles, 1 at four million for the slow plain
-// and direct drawings); partial repaints are repeated into samples of half a second.
+// and checks that the window shows the plain drawing's pixels. It also tells the memory a
+// repaint takes besides the mesh: what stays (the picture) and the most it needs at once. Medians
+// of N runs after one that is not counted (N: 5, 3 from a million triangles, 1 at four million for
+// the slow plain and direct drawings); partial repaints are repeated into samples of half a second.
 //
 //   velmora_repaint_bench --meshes DIR [--figures FILE] [--sizes 100k,1M,4M] [--base 0|1]
 //                         [--repetitions N]
@@ -26,6 +27,7 @@
 #include "mesh_painter.h"
 #include "mesh_reader.h"
 #include "plain_canvas.h"
+#include "process_memory.h"
 #include "shell_state.h"
 
 #include <array>
@@ -212,6 +214,17 @@ int main(int argc, char** argv) {
             }
             opening.add(milliseconds_since(start) + repaint_ms(nullptr, true));
         }
+        // The memory of a picture drawn from nothing, with the mesh already in memory: the
+        // display "changes", which makes the window give its picture back.
+        SendMessageA(main_window, WM_DISPLAYCHANGE, 32, MAKELPARAM(client_width, client_height));
+        const ProcessMemory before = process_memory();
+        repaint_ms(nullptr, true);
+        const ProcessMemory after = process_memory();
+        const auto kept =
+            static_cast<double>(after.resident) - static_cast<double>(before.resident);
+        const auto peak =
+            static_cast<double>(after.peak_resident) - static_cast<double>(before.resident);
+
         const double full_ms = warm_median(repetitions, [] { return repaint_ms(nullptr, true); });
         Samples partial(repetitions);
         while (partial.wanted()) {
@@ -237,9 +250,11 @@ int main(int argc, char** argv) {
             differing += plain[i] != shown[i] ? 1 : 0;
         }
         std::printf("%-11s full %7.1f ms, partial %6.2f ms, open %7.1f ms | plain %8.1f ms (%.1fx),"
-                    " direct %8.1f ms | %zu pixels differ from the plain drawing\n",
+                    " direct %8.1f ms | %zu pixels differ from the plain drawing | memory besides"
+                    " the mesh %.1f MB kept, %.1f MB at most\n",
                     mesh.id().c_str(), full_ms, partial.median(), opening.median(), plain_ms,
-                    plain_ms / full_ms, direct_ms, differing);
+                    plain_ms / full_ms, direct_ms, differing, kept / bytes_per_mb,
+                    peak / bytes_per_mb);
         std::fflush(stdout);
         figures.set(figure::repaint_full_ms, mesh.id(), full_ms);
         figures.set(figure::repaint_partial_ms, mesh.id(), partial.median());
@@ -247,6 +262,8 @@ int main(int argc, char** argv) {
         figures.set(figure::repaint_plain_ms, mesh.id(), plain_ms);
         figures.set(figure::repaint_direct_ms, mesh.id(), direct_ms);
         figures.set(figure::pixels_differing, mesh.id(), static_cast<double>(differing));
+        figures.set(figure::repaint_kept_bytes, mesh.id(), kept);
+        figures.set(figure::repaint_peak_bytes, mesh.id(), peak);
         if (differing != 0) {
             std::fprintf(stderr, "%.*s: the picture of %s differs from the plain drawing\n",
                          static_cast<int>(program.size()), program.data(), mesh.id().c_str());
