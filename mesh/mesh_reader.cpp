@@ -105,9 +105,10 @@ void convert_to_zero_based(MeshModel& model) {
     }
 }
 
-// Reads one file of the set: its count, the zero-filled array, then every record with
-// `scan`, by the fast path where it holds and token by token otherwise. `read` sees each
-// record once it has been scanned.
+// Reads one file of the set: its count, the array, then every record with `scan`, by the
+// fast path where it holds and token by token otherwise. Each record is written whole or
+// zero-filled before its scan, and the records past the data are zero-filled. `read` sees
+// each record once it has been scanned.
 template <typename Record, typename Scan, typename Read>
 std::optional<ReadError> read_records(ByteSource& source, const std::string& path,
                                       RecordArray<Record>& records, Scan scan, Read read) {
@@ -118,7 +119,7 @@ std::optional<ReadError> read_records(ByteSource& source, const std::string& pat
     if (file.failed()) {
         return file.error;
     }
-    if (!records.assign_zero_filled(static_cast<std::size_t>(count))) {
+    if (!records.assign_for_overwrite(static_cast<std::size_t>(count))) {
         return ReadError{ReadFailure::cannot_allocate, path};
     }
     // The first record token by token, which keeps its label.
@@ -129,6 +130,7 @@ std::optional<ReadError> read_records(ByteSource& source, const std::string& pat
             record = Record{};
             (void)scan(scanner, record);
             if (file.failed()) {
+                records.zero_from(i + 1);
                 return file.error;
             }
             run.restart();
@@ -139,6 +141,7 @@ std::optional<ReadError> read_records(ByteSource& source, const std::string& pat
         // read like any other; the others, all alike, cannot change what it left.
         if (scanner.exhausted()) {
             const std::uint64_t done = i + 1;
+            records.zero_from(done);
             if (records.size() - done > std::max(allowed_tail, done)) {
                 return ReadError{ReadFailure::count_too_large, path};
             }

@@ -5,10 +5,14 @@
 // something writes to it; and a failed allocation is a null result the reader can report,
 // not an abort (as it would be under AddressSanitizer for operator new).
 //
-// A mesh opened over one of about its size reuses the old block: zeroing pages already in
+// A mesh opened over one of about its size reuses the old block: writing to pages already in
 // place costs a small part of what faulting in fresh ones does, and a large block comes
 // fresh from the system at every allocation (both C libraries map it anew and unmap it when
-// it is freed).
+// it is freed). The reader, which writes every record, takes the block as it is and zeroes
+// only the records it leaves.
+//
+// Records are written field by field or as whole value-initialised records, so the bytes
+// between fields stay the zeros of calloc and records compare byte for byte.
 #pragma once
 
 #include <algorithm>
@@ -36,12 +40,14 @@ public:
     RecordArray(const RecordArray& other) : RecordArray(copy_of(other.data(), other.size())) {}
     RecordArray(RecordArray&& other) noexcept
         : records_(std::move(other.records_)), size_(std::exchange(other.size_, 0)),
-          capacity_(std::exchange(other.capacity_, 0)) {}
+          capacity_(std::exchange(other.capacity_, 0)),
+          reused_(std::exchange(other.reused_, false)) {}
     RecordArray& operator=(const RecordArray& other) { return *this = RecordArray(other); }
     RecordArray& operator=(RecordArray&& other) noexcept {
         records_ = std::move(other.records_);
         size_ = std::exchange(other.size_, 0);
         capacity_ = std::exchange(other.capacity_, 0);
+        reused_ = std::exchange(other.reused_, false);
         return *this;
     }
 
@@ -60,14 +66,24 @@ public:
         return array;
     }
 
-    // Replaces the records with `count` zero-filled ones: in the old block where they fill
-    // from half of it to all of it, otherwise in a new block allocated once the old one is
-    // released, so that two blocks never live at once. False, and empty, when the memory
+    // Replaces the records with `count` zero-filled ones; false, and empty, when the memory
     // cannot be had.
     bool assign_zero_filled(std::size_t count) {
+        if (!assign_for_overwrite(count)) {
+            return false;
+        }
+        zero_from(0);
+        return true;
+    }
+
+    // Replaces the records with `count` ones that the caller is to write, or zero_from(): in
+    // the old block, holding the old records' bytes, where they fill from half of it to all
+    // of it; otherwise zero-filled, in a new block allocated once the old one is released, so
+    // that two blocks never live at once. False, and empty, when the memory cannot be had.
+    bool assign_for_overwrite(std::size_t count) {
         if (count != 0 && count <= capacity_ && count >= capacity_ / 2) {
-            std::memset(records_.get(), 0, count * sizeof(Record));
             size_ = count;
+            reused_ = true;
             return true;
         }
         *this = RecordArray();
@@ -77,6 +93,15 @@ public:
         }
         *this = std::move(*fresh);
         return true;
+    }
+
+    // Zero-fills the records from `first` on; in a new block, untouched since calloc, they
+    // already are.
+    void zero_from(std::size_t first) {
+        if (reused_ && first < size_) {
+            std::memset(static_cast<void*>(records_.get() + first), 0,
+                        (size_ - first) * sizeof(Record));
+        }
     }
 
     std::size_t size() const { return size_; }
@@ -109,4 +134,5 @@ private:
     std::unique_ptr<Record, Free> records_;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0; // records the block holds
+    bool reused_ = false;      // the block held records before the present ones
 };
