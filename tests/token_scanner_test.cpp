@@ -1,3 +1,4 @@
+#include "byte_classes.h"
 #include "token_run.h"
 #include "token_scanner.h"
 
@@ -5,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 #include <optional>
@@ -366,6 +368,34 @@ TEST(TokenRun, GivesUpOnATokenThatMayGoOnInBytesNotYetRead) {
         ASSERT_TRUE(scanner.scan_int(value));
     }
     EXPECT_EQ(value, 456789);
+}
+
+TEST(ByteClasses, MarkTheWhitespaceAndFindBytesAsThePlainDefinitionsDo) {
+    // Every byte value, at a different place in a word in each of four rounds.
+    std::string data(1024, '\0');
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        data[i] = static_cast<char>((i * 7 + i / 256 * 5) % 256);
+    }
+    const std::size_t words = data.size() / 64;
+    std::vector<std::uint64_t> marked(words);
+    std::vector<std::uint64_t> marked_sse2(words);
+    mark_spaces(data.data(), 0, words, marked.data());
+    mark_spaces_sse2(data.data(), 0, words, marked_sse2.data());
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        const bool space = (marked[i / 64] >> (i % 64) & 1) != 0;
+        ASSERT_EQ(space, is_space(static_cast<unsigned char>(data[i]))) << "byte " << i;
+    }
+    EXPECT_EQ(marked, marked_sse2);
+
+    for (int byte = 0; byte < 256; ++byte) {
+        for (std::size_t first = 0; first < 64; first += 9) {
+            for (std::size_t size : {0u, 1u, 15u, 16u, 63u, 64u, 65u, 200u, 900u}) {
+                const void* expected = std::memchr(data.data() + first, byte, size);
+                ASSERT_EQ(find_byte(data.data() + first, size, static_cast<char>(byte)), expected)
+                    << byte << " from " << first << ", " << size << " bytes";
+            }
+        }
+    }
 }
 
 } // namespace
