@@ -49,11 +49,10 @@ constexpr auto scan_node = [](auto& s, MeshNode& node) {
 };
 
 constexpr auto scan_element = [](auto& s, MeshElement& element) {
-    std::int32_t unused = 0;
     return s.scan_label() && s.scan_int(element.node_a) && s.scan_int(element.node_b) &&
-           s.scan_int(element.node_c) && s.scan_int(unused) && s.scan_int(unused) &&
-           s.scan_int(unused) && s.scan_int(unused) && s.scan_int(unused) && s.scan_int(unused) &&
-           s.scan_real(element.px) && s.scan_real(element.py) && s.scan_int(element.mark);
+           s.scan_int(element.node_c) && s.skip_int() && s.skip_int() && s.skip_int() &&
+           s.skip_int() && s.skip_int() && s.skip_int() && s.scan_real(element.px) &&
+           s.scan_real(element.py) && s.scan_int(element.mark);
 };
 
 constexpr auto scan_side = [](auto& s, MeshSide& side) {

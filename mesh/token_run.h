@@ -1,12 +1,12 @@
 // The fast path of the token scanner: the tokens of one record taken at once from the
 // scanner's buffer, found through its whitespace bits and converted in place.
 //
-// A run takes only tokens of the usual shape: integers of at most eight digits, decimal reals
-// that std::from_chars (fast_float's algorithm in both standard libraries) reads to their
-// end, and tokens shorter than 64 bytes; and only where the record lies wholly in the buffer.
-// On anything else it gives up, having consumed nothing, and the record is scanned again
-// token by token with the C library's rules. Where it succeeds, those rules give the same
-// values and leave the scanner at the same place.
+// A run takes only tokens of the usual shape: integers of at most eight digits and no plus
+// sign, decimal reals that std::from_chars (fast_float's algorithm in both standard libraries)
+// reads to their end, and labels within label_capacity; and only where the record lies wholly
+// in the buffer. On anything else it gives up, having consumed nothing, and the record is
+// scanned again token by token with the C library's rules. Where it succeeds, those rules
+// give the same values and leave the scanner at the same place.
 #pragma once
 
 #include "token_scanner.h"
@@ -18,26 +18,27 @@
 
 static_assert(std::endian::native == std::endian::little, "the digit conversion reads bytes");
 
-// The value of `count` (1 to 8) decimal digits that end at `last`; false when any of them is
-// no digit. Reads the eight bytes before `last`, whatever they hold.
-[[gnu::always_inline]] inline bool digits_value(const char* last, std::size_t count,
-                                                std::uint32_t& value) {
+// The eight bytes from `first`, where `count` (1 to 8) digits start: '0' to '9' become the
+// values 0 to 9 and every other byte something larger; the bytes after the digits are
+// shifted out, and zeros shifted in before them, leading zeros.
+[[gnu::always_inline]] inline std::uint64_t digit_values(const char* first, std::size_t count) {
     std::uint64_t chunk;
-    std::memcpy(&chunk, last - 8, sizeof chunk);
-    // '0' to '9' become 0 to 9, every other byte something larger; the bytes before the
-    // digits become zeros, leading zeros.
-    chunk = (chunk ^ 0x3030303030303030) & (~std::uint64_t{0} << (64 - 8 * count));
-    if (((chunk + 0x7676767676767676) | chunk) & 0x8080808080808080) {
-        return false;
-    }
-    // Pairs of digits, then fours, then all eight.
-    chunk = chunk * 10 + (chunk >> 8);
+    std::memcpy(&chunk, first, sizeof chunk);
+    return (chunk ^ 0x3030303030303030) << (64 - 8 * count);
+}
+
+[[gnu::always_inline]] inline bool all_digits(std::uint64_t values) {
+    return (((values + 0x7676767676767676) | values) & 0x8080808080808080) == 0;
+}
+
+// The number eight digit values make: pairs of digits, then fours, then all eight.
+[[gnu::always_inline]] inline std::uint32_t number_of(std::uint64_t values) {
+    values = values * 10 + (values >> 8);
     constexpr std::uint64_t pair_mask = 0x000000FF000000FF;
     constexpr std::uint64_t high_pairs = 100 + (std::uint64_t{1000000} << 32);
     constexpr std::uint64_t low_pairs = 1 + (std::uint64_t{10000} << 32);
-    chunk = ((chunk & pair_mask) * high_pairs + ((chunk >> 16) & pair_mask) * low_pairs) >> 32;
-    value = static_cast<std::uint32_t>(chunk);
-    return true;
+    return static_cast<std::uint32_t>(
+        ((values & pair_mask) * high_pairs + ((values >> 16) & pair_mask) * low_pairs) >> 32);
 }
 
 class TokenRun {
@@ -48,31 +49,40 @@ public:
     // Starts again where the scanner is, after it has scanned on its own.
     void restart() {
         buffer_ = scanner_.buffer_;
-        bits_ = scanner_.space_bits_.data();
+        bits_ = scanner_.space_bits_.get();
         filled_ = static_cast<std::size_t>(scanner_.end_ - buffer_);
-        load(static_cast<std::size_t>(scanner_.next_ - buffer_));
+        // The bytes before the next unread one count as whitespace: the scanner may have
+        // stopped inside a token ("12abc" read as an integer), and what follows is a token of
+        // its own.
+        const auto offset = static_cast<std::size_t>(scanner_.next_ - buffer_);
+        base_ = offset / 64 * 64;
+        take_word(bits_[offset / 64] | ((std::uint64_t{1} << offset % 64) - 1), 1);
     }
 
     // The scans of TokenScanner, for the usual shapes only.
 
-    // %s, its text not kept: a token shorter than 64 bytes is within label_capacity.
-    [[gnu::always_inline]] bool scan_label() { return next_token(); }
+    // %s, its text not kept.
+    [[gnu::always_inline]] bool scan_label() {
+        return next_token() && end_ - start_ <= TokenScanner::label_capacity;
+    }
 
     [[gnu::always_inline]] bool scan_int(std::int32_t& value) {
-        if (!next_token()) {
-            return false;
-        }
-        const char first = buffer_[start_];
-        const bool negative = first == '-';
-        const std::size_t count = end_ - start_ - (negative | (first == '+'));
-        std::uint32_t magnitude = 0;
-        if (count - 1 >= 8 || !digits_value(buffer_ + end_, count, magnitude)) {
+        bool negative = false;
+        std::uint64_t digits = 0;
+        if (!next_token() || !integer_token(negative, digits)) {
             return false;
         }
         // Eight digits are far from overflowing.
-        value =
-            negative ? -static_cast<std::int32_t>(magnitude) : static_cast<std::int32_t>(magnitude);
+        const auto magnitude = static_cast<std::int32_t>(number_of(digits));
+        value = negative ? -magnitude : magnitude;
         return true;
+    }
+
+    // %d, the value not kept.
+    [[gnu::always_inline]] bool skip_int() {
+        bool negative = false;
+        std::uint64_t digits = 0;
+        return next_token() && integer_token(negative, digits);
     }
 
     // The decimal forms, on which from_chars and the C library agree where from_chars reads
@@ -106,51 +116,58 @@ public:
 private:
     static bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
-    // The whitespace bits of the 64 bytes from `offset` on.
-    std::uint64_t spaces_at(std::size_t offset) const {
-        const std::uint64_t* word = bits_ + offset / 64;
-        const unsigned shift = offset % 64;
-        return (word[0] >> shift) | ((word[1] << 1) << (63 - shift));
+    // Whether the token found is an optional minus and one to eight digits, whose values it
+    // gives (see digit_values). A plus sign, rare, takes the long way: it is no digit.
+    [[gnu::always_inline]] bool integer_token(bool& negative, std::uint64_t& digits) const {
+        negative = buffer_[start_] == '-';
+        const std::size_t count = end_ - start_ - negative;
+        if (count - 1 >= 8) {
+            return false;
+        }
+        digits = digit_values(buffer_ + end_ - count, count);
+        return all_digits(digits);
     }
 
-    // Looks at the 64 bytes from `offset` on, taking the byte before as whitespace: bit i of
-    // transitions_ tells where a token starts or ends. The scanner may have stopped inside a
-    // token ("12abc" read as an integer); what follows is a token of its own.
-    void load(std::size_t offset) {
-        const std::uint64_t spaces = spaces_at(offset);
-        window_ = offset;
-        transitions_ = spaces ^ ((spaces << 1) | 1);
+    // Takes the whitespace bits of the word at base_, the byte before being whitespace
+    // (`before` 1) or not (0): bit i of transitions_ tells where a token starts or ends at
+    // byte base_ + i.
+    [[gnu::always_inline]] void take_word(std::uint64_t spaces, std::uint64_t before) {
+        transitions_ = spaces ^ ((spaces << 1) | before);
     }
 
-    // Finds the next token, [start_, end_); false when it or the whitespace before it is 64
-    // bytes or longer, or there is none in the buffer.
+    // Finds the next token, [start_, end_); false when there is none in the buffer. Tokens
+    // start and end in turn, the first after whitespace, so a word whose transitions are all
+    // taken ends in whitespace before a start and inside a token before an end.
     [[gnu::always_inline]] bool next_token() {
-        if (transitions_ == 0) {
-            load(window_ + 64);
-            if (transitions_ == 0) {
+        while (transitions_ == 0) {
+            if (base_ + 64 >= filled_) {
                 return false;
             }
+            base_ += 64;
+            take_word(bits_[base_ / 64], 1);
         }
-        start_ = window_ + static_cast<std::size_t>(std::countr_zero(transitions_));
+        start_ = base_ + lowest_bit(transitions_);
         transitions_ &= transitions_ - 1;
-        if (transitions_ == 0) {
-            load(start_);
-            transitions_ &= transitions_ - 1;
-            if (transitions_ == 0) {
-                return false;
-            }
+        // A token ends at the end of the bytes read at the latest: the bits after are set.
+        while (transitions_ == 0) {
+            base_ += 64;
+            take_word(bits_[base_ / 64], 0);
         }
-        end_ = window_ + static_cast<std::size_t>(std::countr_zero(transitions_));
+        end_ = base_ + lowest_bit(transitions_);
         transitions_ &= transitions_ - 1;
         return true;
+    }
+
+    static std::size_t lowest_bit(std::uint64_t bits) {
+        return static_cast<std::size_t>(std::countr_zero(bits));
     }
 
     TokenScanner& scanner_;
     const char* buffer_ = nullptr;
     const std::uint64_t* bits_ = nullptr;
     std::size_t filled_ = 0;
-    std::size_t window_ = 0;
-    std::uint64_t transitions_ = 0;
+    std::size_t base_ = 0;          // the first byte of the word of bits being looked at
+    std::uint64_t transitions_ = 0; // those of its transitions not yet taken
     std::size_t start_ = 0;
     std::size_t end_ = 0;
 };

@@ -41,18 +41,18 @@ std::size_t TokenScanner::buffer_size(std::uint64_t source_size) {
 
 TokenScanner::TokenScanner(ByteSource& source)
     : source_(source), capacity_(buffer_size(source.size())) {
-    storage_.resize(margin + capacity_ + margin);
-    buffer_ = storage_.data() + margin;
+    storage_ = std::make_unique_for_overwrite<char[]>(margin + capacity_ + margin);
+    buffer_ = storage_.get() + margin;
     // Words for every byte, and for the whitespace marked past the last one.
-    space_bits_.resize(capacity_ / 64 + 4);
+    space_bits_ = std::make_unique_for_overwrite<std::uint64_t[]>(capacity_ / 64 + 4);
     next_ = end_ = buffer_;
     mark_spaces_from(0);
 }
 
 void TokenScanner::mark_spaces_from(std::size_t from) {
     const auto filled = static_cast<std::size_t>(end_ - buffer_);
-    mark_spaces(buffer_, from / 64, (filled + 63) / 64, space_bits_.data());
-    std::uint64_t* word = space_bits_.data() + filled / 64;
+    mark_spaces(buffer_, from / 64, (filled + 63) / 64, space_bits_.get());
+    std::uint64_t* word = space_bits_.get() + filled / 64;
     word[0] |= ~std::uint64_t{0} << (filled % 64);
     word[1] = word[2] = word[3] = ~std::uint64_t{0};
 }

@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,11 @@ public:
     bool scan_label();
     // %d: an optional sign and decimal digits.
     bool scan_int(std::int32_t& value);
+    // %d with the value not kept.
+    bool skip_int() {
+        std::int32_t unused = 0;
+        return scan_int(unused);
+    }
     // %lf: a decimal or hexadecimal real, "inf", "infinity" or "nan", with an optional sign.
     bool scan_real(double& value);
 
@@ -84,12 +90,13 @@ private:
     ByteSource& source_;
     // The buffer's bytes lie between two margins that wide loads may read.
     static constexpr std::size_t margin = 64;
-    std::vector<char> storage_;
+    // Left as they come: every byte is written before it counts.
+    std::unique_ptr<char[]> storage_;
     char* buffer_ = nullptr;
     std::size_t capacity_;
     // Bit i of word i / 64: buffer_[i] is whitespace. Past the buffered bytes every bit is
     // set, so a token that reaches their end is seen to end there.
-    std::vector<std::uint64_t> space_bits_;
+    std::unique_ptr<std::uint64_t[]> space_bits_;
     const char* next_ = nullptr;
     const char* end_ = nullptr;
     bool at_end_ = false;
