@@ -25,10 +25,6 @@
 #include <type_traits>
 #include <utility>
 
-// Asks the system to back a large zero-filled block with large pages where it can: a big
-// mesh then costs a few hundred page faults instead of tens of thousands.
-void advise_large_pages(void* block, std::size_t size);
-
 template <typename Record> class RecordArray {
     // calloc's zero bytes are zero-valued records, and copies are byte copies.
     static_assert(std::is_trivially_copyable_v<Record> && std::is_trivially_destructible_v<Record>);
@@ -59,7 +55,6 @@ public:
             if (!array.records_) {
                 return std::nullopt;
             }
-            advise_large_pages(array.records_.get(), count * sizeof(Record));
         }
         array.size_ = count;
         array.capacity_ = count;
