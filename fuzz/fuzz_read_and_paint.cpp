@@ -17,6 +17,7 @@
 // - reading the same set twice into one model gives the same model again, whether the files
 //   hand out their bytes all at once or in reads of any sizes.
 #include "file_set_input.h"
+#include "fuzz_check.h"
 #include "mesh_painter.h"
 #include "mesh_reader.h"
 #include "model_difference.h"
@@ -35,18 +36,9 @@
 #include <utility>
 #include <vector>
 
+const char* const fuzz_target_name = "fuzz_read_and_paint";
+
 namespace {
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "fuzz_read_and_paint: %s\n", what);
-    std::abort();
-}
-
-void check(bool condition, const char* what) {
-    if (!condition) {
-        fail(what);
-    }
-}
 
 bool valid_node(const MeshModel& mesh, std::int32_t index) {
     return index >= 0 && index < mesh.node_count();

@@ -18,6 +18,7 @@
 // - more records in all than max_compared_records, where the reference's loop of failing
 //   fscanf calls over a long zero-filled tail would take most of the run's time.
 #include "file_set_input.h"
+#include "fuzz_check.h"
 #include "mesh_reader.h"
 #include "model_difference.h"
 #include "reference_reader.h"
@@ -28,18 +29,9 @@
 #include <string>
 #include <string_view>
 
+const char* const fuzz_target_name = "fuzz_reader_equivalence";
+
 namespace {
-
-[[noreturn]] void fail(const char* what) {
-    std::fprintf(stderr, "fuzz_reader_equivalence: %s\n", what);
-    std::abort();
-}
-
-void check(bool condition, const char* what) {
-    if (!condition) {
-        fail(what);
-    }
-}
 
 constexpr std::size_t max_compared_records = std::size_t{1} << 16;
 
