@@ -32,10 +32,8 @@ std::optional<DibPicture> DibPicture::create(HDC dc, int width, int height) {
 
 void DibPicture::fill(COLORREF colour) const {
     GdiFlush();
-    // A DIB section's 32-bit pixels are 0x00RRGGBB.
-    const std::uint32_t pixel = (std::uint32_t{GetRValue(colour)} << 16) |
-                                (std::uint32_t{GetGValue(colour)} << 8) | GetBValue(colour);
-    std::fill_n(bits_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), pixel);
+    std::fill_n(bits_, static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_),
+                pixel_of(colour));
 }
 
 void DibPicture::take_drawing_state(HDC dc) const {

@@ -4,6 +4,7 @@
 
 #include "pixel_picture.h"
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <type_traits>
@@ -23,6 +24,11 @@ public:
     PixelPicture pixels() const { return {bits_, width_, {0, 0, width_, height_}}; }
     // Sets every pixel to `colour`.
     void fill(COLORREF colour) const;
+    // The pixel value `colour` has in the picture: 0x00RRGGBB.
+    static std::uint32_t pixel_of(COLORREF colour) {
+        return (std::uint32_t{GetRValue(colour)} << 16) | (std::uint32_t{GetGValue(colour)} << 8) |
+               GetBValue(colour);
+    }
     // Gives the memory device context the font, pen, drawing mode, text colours and alignment
     // of `dc`.
     void take_drawing_state(HDC dc) const;

@@ -62,11 +62,6 @@ RECT changed_box(const std::vector<std::uint32_t>& drawn_0, std::uint32_t backgr
     return box;
 }
 
-std::uint32_t pixel_of(COLORREF colour) {
-    return (std::uint32_t{GetRValue(colour)} << 16) | (std::uint32_t{GetGValue(colour)} << 8) |
-           GetBValue(colour);
-}
-
 // The picture's device context draws as `dc` does only where nothing but the copied state
 // shapes text and lines.
 bool draws_plainly(HDC dc) {
@@ -90,8 +85,8 @@ bool capture_digit(const DibPicture& scratch, char digit, int x, int y, DigitAtl
     const int width = atlas.widths[index];
     const auto over_0 = draw_text(scratch, backgrounds[0], x, y, std::string_view(&digit, 1));
     const auto over_1 = draw_text(scratch, backgrounds[1], x, y, std::string_view(&digit, 1));
-    const RECT box = changed_box(over_0, pixel_of(backgrounds[0]), over_1, pixel_of(backgrounds[1]),
-                                 scratch.width());
+    const RECT box = changed_box(over_0, DibPicture::pixel_of(backgrounds[0]), over_1,
+                                 DibPicture::pixel_of(backgrounds[1]), scratch.width());
     // Everything drawn lies in one opaque cell as wide as the digit's advance and as high as
     // the font, from the point down, centred on the point.
     if (box.top != y || box.bottom != y + atlas.height || box.right - box.left != width) {
@@ -221,9 +216,10 @@ std::optional<std::uint32_t> one_step_line_pixel(HDC dc) {
                     return std::nullopt;
                 }
                 line_pixel = start;
-                pixels[centre * side + centre] = pixel_of(background);
-                if (std::any_of(pixels.begin(), pixels.end(),
-                                [&](std::uint32_t p) { return p != pixel_of(background); })) {
+                pixels[centre * side + centre] = DibPicture::pixel_of(background);
+                if (std::any_of(pixels.begin(), pixels.end(), [&](std::uint32_t p) {
+                        return p != DibPicture::pixel_of(background);
+                    })) {
                     return std::nullopt;
                 }
             }
