@@ -93,12 +93,12 @@ bool capture_digit(const DibPicture& scratch, char digit, int x, int y, DigitAtl
         return false;
     }
     if (width % 2 == 1) {
-        const bool up = box.left == x - (width + 1) / 2;
-        if ((!up && box.left != x - width / 2) || (rounds_up && *rounds_up != up)) {
+        const bool up = box.left == centred_left(x, width, true);
+        if ((!up && box.left != centred_left(x, width, false)) || (rounds_up && *rounds_up != up)) {
             return false;
         }
         rounds_up = up;
-    } else if (box.left != x - width / 2) {
+    } else if (box.left != centred_left(x, width, false)) {
         return false;
     }
     auto& cell = atlas.cells[index];

@@ -96,7 +96,7 @@ public:
             text_hash = (text_hash ^ static_cast<unsigned char>(digit)) * 0x100000001b3;
         }
         const std::int64_t cell_left =
-            atlas_ != nullptr ? atlas_->centred_left(point.x, width) : point.x - width / 2;
+            centred_left(point.x, width, atlas_ != nullptr && atlas_->odd_width_rounds_up);
         const std::int64_t cell_top = point.y;
         const std::int64_t x_begin = std::max(cell_left, left_);
         const std::int64_t x_end = std::min(cell_left + width, left_ + width_);

@@ -10,6 +10,12 @@
 #include <string_view>
 #include <vector>
 
+// The left edge of the cell of a text `width` pixels wide centred on x: half the width to the
+// left of x, rounded down, or for an odd width rounded up where `odd_width_rounds_up`.
+constexpr std::int64_t centred_left(std::int64_t x, std::int64_t width, bool odd_width_rounds_up) {
+    return x - (odd_width_rounds_up ? width + 1 : width) / 2;
+}
+
 struct DigitAtlas {
     std::int32_t height = 0;               // rows of every cell: the font's height
     std::array<std::int32_t, 10> widths{}; // each digit's cell: its advance
@@ -21,7 +27,7 @@ struct DigitAtlas {
     std::int64_t text_width(std::string_view digits) const;
     // The left edge of the cell of a text `width` pixels wide centred on x.
     std::int64_t centred_left(std::int64_t x, std::int64_t width) const {
-        return x - (odd_width_rounds_up ? width + 1 : width) / 2;
+        return ::centred_left(x, width, odd_width_rounds_up);
     }
     // Whether the cells hold width x height pixels each.
     bool complete() const;

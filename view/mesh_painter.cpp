@@ -124,13 +124,13 @@ struct NumberLayout {
     std::optional<std::array<std::int64_t, 10>> digit_widths;
     // The width every digit has, where they all have the same, as most fonts' digits do.
     std::optional<std::int64_t> uniform_digit_width;
-    bool odd_width_rounds_up; // how a centred text of odd width sits, as the atlas found it
+    // How a centred text of odd width sits, as the atlas the numbers are composed from found it.
+    bool odd_width_rounds_up = false;
 };
 
-NumberLayout number_layout(Canvas& canvas, std::int32_t height, const DigitAtlas* atlas) {
+NumberLayout number_layout(Canvas& canvas, std::int32_t height) {
     NumberLayout layout{height / 2, std::max<std::int64_t>(height, 1),
-                        std::array<std::int64_t, 10>{}, std::nullopt,
-                        atlas != nullptr && atlas->odd_width_rounds_up};
+                        std::array<std::int64_t, 10>{}, std::nullopt};
     for (char digit = '0'; digit <= '9'; ++digit) {
         const auto width = canvas.text_width(std::string_view(&digit, 1));
         if (!width) {
@@ -147,18 +147,15 @@ NumberLayout number_layout(Canvas& canvas, std::int32_t height, const DigitAtlas
     return layout;
 }
 
-// The atlas a paint composes its numbers from: one that agrees with the canvas's own font
-// metrics, or none.
-const DigitAtlas* usable_atlas(Canvas& canvas, std::int32_t text_height) {
+// The canvas's atlas where it agrees with the font's metrics the layout was made from, or none.
+const DigitAtlas* usable_atlas(Canvas& canvas, const NumberLayout& layout,
+                               std::int32_t text_height) {
     const DigitAtlas* atlas = canvas.digit_atlas();
-    if (atlas == nullptr || !atlas->complete() || atlas->height != text_height) {
+    if (atlas == nullptr || !atlas->complete() || atlas->height != text_height ||
+        !layout.digit_widths ||
+        !std::equal(layout.digit_widths->begin(), layout.digit_widths->end(),
+                    atlas->widths.begin())) {
         return nullptr;
-    }
-    for (char digit = '0'; digit <= '9'; ++digit) {
-        if (canvas.text_width(std::string_view(&digit, 1)) !=
-            atlas->widths[static_cast<std::size_t>(digit - '0')]) {
-            return nullptr;
-        }
     }
     return atlas;
 }
@@ -247,7 +244,7 @@ CellBox number_cell(const NumberLayout& layout, DevicePoint point, std::int64_t 
             rest /= 10;
         } while (rest != 0);
     }
-    const std::int64_t left = point.x - (layout.odd_width_rounds_up ? width + 1 : width) / 2;
+    const std::int64_t left = centred_left(point.x, width, layout.odd_width_rounds_up);
     return {left, top, left + width, top + layout.text_height};
 }
 
@@ -350,8 +347,9 @@ void paint_mesh(const MeshModel& mesh, Canvas& canvas, DeviceRect rect) {
     const std::int32_t text_height = canvas.text_height();
     canvas.set_text_align(text_align_top_center);
     canvas.set_text_color(color_red);
-    const DigitAtlas* atlas = usable_atlas(canvas, text_height);
-    const NumberLayout layout = number_layout(canvas, text_height, atlas);
+    NumberLayout layout = number_layout(canvas, text_height);
+    const DigitAtlas* atlas = usable_atlas(canvas, layout, text_height);
+    layout.odd_width_rounds_up = atlas != nullptr && atlas->odd_width_rounds_up;
     const ViewFit fit = compute_view_fit(mesh, rect);
     const DeviceRect clip = canvas.clip_box();
 
