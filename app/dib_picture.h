@@ -2,12 +2,11 @@
 // its pixels can be read and written in memory.
 #pragma once
 
+#include "gdi_handles.h"
 #include "pixel_picture.h"
 
 #include <cstdint>
-#include <memory>
 #include <optional>
-#include <type_traits>
 #include <windows.h>
 
 class DibPicture {
@@ -34,18 +33,11 @@ public:
     void take_drawing_state(HDC dc) const;
 
 private:
-    struct DcDeleter {
-        void operator()(HDC dc) const { DeleteDC(dc); }
-    };
-    struct ObjectDeleter {
-        void operator()(HGDIOBJ object) const { DeleteObject(object); }
-    };
-
     DibPicture() = default;
 
     // The bitmap outlives the device context it is selected into.
-    std::unique_ptr<std::remove_pointer_t<HBITMAP>, ObjectDeleter> bitmap_;
-    std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter> dc_;
+    UniqueBitmap bitmap_;
+    UniqueMemoryDc dc_;
     std::uint32_t* bits_ = nullptr;
     int width_ = 0;
     int height_ = 0;

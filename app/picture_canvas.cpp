@@ -1,6 +1,7 @@
 #include "picture_canvas.h"
 
 #include "digit_atlas_capture.h"
+#include "gdi_handles.h"
 
 namespace {
 
@@ -11,9 +12,8 @@ bool device_is_picture(HDC dc) {
     POINT window{};
     GetViewportOrgEx(dc, &viewport);
     GetWindowOrgEx(dc, &window);
-    const HRGN region = CreateRectRgn(0, 0, 0, 0);
-    const bool clipped = GetClipRgn(dc, region) != 0;
-    DeleteObject(region);
+    const UniqueRegion region(CreateRectRgn(0, 0, 0, 0));
+    const bool clipped = GetClipRgn(dc, region.get()) != 0;
     return GetMapMode(dc) == MM_TEXT && GetGraphicsMode(dc) == GM_COMPATIBLE && viewport.x == 0 &&
            viewport.y == 0 && window.x == 0 && window.y == 0 && !clipped;
 }

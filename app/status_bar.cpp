@@ -1,11 +1,10 @@
 #include "status_bar.h"
 
+#include "gdi_handles.h"
 #include "resource_ids.h"
 #include "shell_state.h"
 
 #include <commctrl.h>
-#include <memory>
-#include <type_traits>
 #include <vector>
 
 HWND status_bar = nullptr;
@@ -15,11 +14,6 @@ namespace {
 
 constexpr LONG status_bar_style = WS_CHILD | WS_VISIBLE | WS_BORDER | SBARS_SIZEGRIP;
 static_assert(status_bar_style == 0x50800100);
-
-struct FontDeleter {
-    void operator()(HFONT font) const { DeleteObject(font); }
-};
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
 // The font given to the bar at the last change of DPI: a control never deletes its font.
 UniqueFont status_bar_font;

@@ -21,6 +21,7 @@
 //                         [--repetitions N]
 
 #include "app_main.h"
+#include "dib_picture.h"
 #include "gdi_canvas.h"
 #include "harness.h"
 #include "main_window.h"
@@ -117,29 +118,17 @@ double repaint_ms(const RECT* part, bool afresh) {
 // What the client area shows, 0x00RRGGBB, top row first.
 std::vector<std::uint32_t> client_pixels() {
     const HDC window_dc = GetDC(main_window);
-    const HDC memory = CreateCompatibleDC(window_dc);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = client_width;
-    info.bmiHeader.biHeight = -client_height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const HBITMAP bitmap = CreateDIBSection(window_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     std::vector<std::uint32_t> pixels;
-    if (bitmap != nullptr) {
-        const HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, client_width, client_height, window_dc, 0, 0, SRCCOPY);
+    if (const auto picture = DibPicture::create(window_dc, client_width, client_height)) {
+        BitBlt(picture->dc(), 0, 0, client_width, client_height, window_dc, 0, 0, SRCCOPY);
         GdiFlush();
-        const auto* first = static_cast<const std::uint32_t*>(bits);
-        for (std::size_t i = 0; i < std::size_t{client_width} * client_height; ++i) {
-            pixels.push_back(first[i] & 0xFFFFFF);
+        const PixelPicture copied = picture->pixels();
+        for (int y = 0; y < client_height; ++y) {
+            for (int x = 0; x < client_width; ++x) {
+                pixels.push_back(copied.at(x, y) & 0xFFFFFF);
+            }
         }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
     }
-    DeleteDC(memory);
     ReleaseDC(main_window, window_dc);
     return pixels;
 }

@@ -182,12 +182,11 @@ TEST_F(DpiScreen, LinesStayOnePixelWideAndTheStatusBarHoldsItsFontAtTheScreensDp
     metrics.cbSize = sizeof(metrics);
     ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
     const WindowDc bar_dc(status_bar);
-    const HFONT font = CreateFontIndirectA(&metrics.lfStatusFont);
-    const HGDIOBJ old_font = SelectObject(bar_dc.get(), font);
+    const UniqueFont font(CreateFontIndirectA(&metrics.lfStatusFont));
+    const HGDIOBJ old_font = SelectObject(bar_dc.get(), font.get());
     TEXTMETRICA text{};
     GetTextMetricsA(bar_dc.get(), &text);
     SelectObject(bar_dc.get(), old_font);
-    DeleteObject(font);
     RECT bar_client{};
     EXPECT_GE(text.tmHeight, 13 * screen_dpi() / 96) << "13 pixels at 96 DPI, more above";
     GetClientRect(status_bar, &bar_client);

@@ -244,11 +244,10 @@ TEST(PaintIdentity, TheDigitAtlasHoldsWhatTextOutDraws) {
 TEST(PaintIdentity, AOneStepLineSetsItsStartPixelInTheDefaultPensColour) {
     const Picture picture(10, 10);
     EXPECT_EQ(one_step_line_pixel(picture.dc()), std::optional<std::uint32_t>{rgb_black});
-    const HPEN wide = CreatePen(PS_SOLID, 3, RGB(0, 0, 0));
-    const HGDIOBJ old = SelectObject(picture.dc(), wide);
+    const UniquePen wide(CreatePen(PS_SOLID, 3, RGB(0, 0, 0)));
+    const HGDIOBJ old = SelectObject(picture.dc(), wide.get());
     EXPECT_FALSE(one_step_line_pixel(picture.dc())) << "a wide pen draws more than one pixel";
     SelectObject(picture.dc(), old);
-    DeleteObject(wide);
     SetROP2(picture.dc(), R2_NOT);
     EXPECT_FALSE(one_step_line_pixel(picture.dc())) << "the pixel depends on what lies beneath";
 }

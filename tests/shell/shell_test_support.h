@@ -3,6 +3,7 @@
 #pragma once
 
 #include "dib_picture.h"
+#include "gdi_handles.h"
 #include "pixel_picture.h"
 
 #include <cstdint>
@@ -11,7 +12,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 #include <windows.h>
 
@@ -46,12 +46,6 @@ std::string status_bar_text();
 // The status bar laid out afresh for the main window's client area: on its bottom edge, across
 // its width, with one part spanning the bar, showing "Ready".
 void expect_status_bar_laid_out();
-
-struct GdiObjectDeleter {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-using UniqueRegion = std::unique_ptr<std::remove_pointer_t<HRGN>, GdiObjectDeleter>;
-using UniqueFont = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
 
 // GetDC and ReleaseDC as one scope.
 class WindowDc {
