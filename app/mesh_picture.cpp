@@ -7,9 +7,13 @@
 bool MeshPicture::paint(HWND window, HDC paint_dc, const RECT& update) {
     RECT client{};
     GetClientRect(window, &client);
-    const bool same_size = picture_ && picture_->width() == client.right - client.left &&
-                           picture_->height() == client.bottom - client.top;
-    if ((!same_size || !up_to_date_) && !redraw(window, paint_dc, client)) {
+    // A picture of another size is of no use; one of the new size is made in its place, after
+    // it is gone, so that two never live at once.
+    if (picture_ && (picture_->width() != client.right - client.left ||
+                     picture_->height() != client.bottom - client.top)) {
+        picture_.reset();
+    }
+    if ((!picture_ || !up_to_date_) && !redraw(window, paint_dc, client)) {
         return false;
     }
     BitBlt(paint_dc, update.left, update.top, update.right - update.left,
@@ -20,8 +24,7 @@ bool MeshPicture::paint(HWND window, HDC paint_dc, const RECT& update) {
 bool MeshPicture::redraw(HWND window, HDC paint_dc, const RECT& client) {
     const int width = client.right - client.left;
     const int height = client.bottom - client.top;
-    if (!picture_ || picture_->width() != width || picture_->height() != height) {
-        picture_.reset();
+    if (!picture_) {
         picture_ = DibPicture::create(paint_dc, width, height);
         if (!picture_) {
             up_to_date_ = false;
