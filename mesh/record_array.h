@@ -34,11 +34,9 @@ public:
     RecordArray(std::initializer_list<Record> records)
         : RecordArray(copy_of(records.begin(), records.size())) {}
     RecordArray(const RecordArray& other) : RecordArray(copy_of(other.data(), other.size())) {}
-    RecordArray(RecordArray&& other) noexcept
-        : records_(std::move(other.records_)), size_(std::exchange(other.size_, 0)),
-          capacity_(std::exchange(other.capacity_, 0)),
-          reused_(std::exchange(other.reused_, false)) {}
+    RecordArray(RecordArray&& other) noexcept { *this = std::move(other); }
     RecordArray& operator=(const RecordArray& other) { return *this = RecordArray(other); }
+    // The moved-from array is left empty, as a new one.
     RecordArray& operator=(RecordArray&& other) noexcept {
         records_ = std::move(other.records_);
         size_ = std::exchange(other.size_, 0);

@@ -46,12 +46,12 @@ TokenScanner::TokenScanner(ByteSource& source)
     // Words for every byte, and for the whitespace marked past the last one.
     space_bits_ = std::make_unique_for_overwrite<std::uint64_t[]>(capacity_ / 64 + 4);
     next_ = end_ = buffer_;
-    mark_spaces_from(0);
+    mark_buffered_spaces();
 }
 
-void TokenScanner::mark_spaces_from(std::size_t from) {
+void TokenScanner::mark_buffered_spaces() {
     const auto filled = static_cast<std::size_t>(end_ - buffer_);
-    mark_spaces(buffer_, from / 64, (filled + 63) / 64, space_bits_.get());
+    mark_spaces(buffer_, 0, (filled + 63) / 64, space_bits_.get());
     std::uint64_t* word = space_bits_.get() + filled / 64;
     word[0] |= ~std::uint64_t{0} << (filled % 64);
     word[1] = word[2] = word[3] = ~std::uint64_t{0};
@@ -68,7 +68,7 @@ bool TokenScanner::refill() {
     }
     next_ = buffer_;
     end_ = next_ + count;
-    mark_spaces_from(0);
+    mark_buffered_spaces();
     return true;
 }
 
@@ -93,7 +93,7 @@ void TokenScanner::ensure_lookahead() {
         }
         end_ += count;
     }
-    mark_spaces_from(0);
+    mark_buffered_spaces();
 }
 
 bool TokenScanner::start_token_near_end() {

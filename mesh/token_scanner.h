@@ -65,8 +65,8 @@ private:
     }
     static std::size_t buffer_size(std::uint64_t source_size);
     bool refill();
-    // Marks the whitespace among the buffered bytes from `from` on.
-    void mark_spaces_from(std::size_t from);
+    // Marks the whitespace among the buffered bytes, and past them.
+    void mark_buffered_spaces();
     void ensure_lookahead();
     // Skips whitespace and makes sure the token that follows is in the buffer, unless it is
     // longer than the lookahead; false at the end of the data.
