@@ -13,12 +13,14 @@
 //             after these 46 bytes, the sizes of the reads the second set's files hand out
 //
 // A part that the input does not reach is a file that cannot be opened. The first set's files
-// hand out all that is asked of them, as files on disk do; the second set's hand out their
-// bytes in reads of the sizes given, one byte each, in turn (0: all that is asked), or of
-// default_read_sizes, so that tokens straddle the reader's refills.
+// hand out all that is asked of them, as files on disk do, and its element file claims the
+// size of a large one, so that it is read on a thread of its own; the second set's hand out
+// their bytes in reads of the sizes given, one byte each, in turn (0: all that is asked), or
+// of default_read_sizes, so that tokens straddle the reader's refills.
 #pragma once
 
 #include "byte_source.h"
+#include "mesh_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -56,9 +58,11 @@ inline constexpr std::size_t digit_widths_offset = 36;
 inline constexpr std::size_t read_sizes_offset = 46;
 
 // Hands out its data in reads of the sizes given, in turn; 0 or no sizes: all that is asked.
+// Its size is the data's, or `claimed_size` where that is more, as a source may tell.
 class ChunkedSource final : public ByteSource {
 public:
-    ChunkedSource(std::string_view data, std::string_view sizes) : data_(data), sizes_(sizes) {}
+    ChunkedSource(std::string_view data, std::string_view sizes, std::uint64_t claimed_size = 0)
+        : data_(data), sizes_(sizes), size_(std::max<std::uint64_t>(data.size(), claimed_size)) {}
 
     std::size_t read(char* buffer, std::size_t capacity) override {
         std::size_t count = std::min(capacity, data_.size());
@@ -80,7 +84,7 @@ public:
 private:
     std::string_view data_;
     std::string_view sizes_;
-    std::uint64_t size_ = data_.size();
+    std::uint64_t size_;
     std::size_t next_size_ = 0;
 };
 
@@ -106,14 +110,19 @@ struct FileSetParts {
         }
     }
 
-    // Opens the files as memory, handing out all that is asked at once.
+    // Opens the files as memory, handing out all that is asked at once. The element file
+    // claims element_thread_least bytes at least: that changes the thread it is read on, and
+    // no count's limit, which is 2^20 records or the file's size where that is more.
+    static_assert(element_thread_least <= std::uint64_t{1} << 20);
     OpenByteSource opener() const {
         return [this](const std::string& path) -> std::unique_ptr<ByteSource> {
             const auto file = find(path);
             if (!file) {
                 return nullptr;
             }
-            return std::make_unique<MemorySource>(*file);
+            const bool element_file = path.back() == 'e';
+            return std::make_unique<ChunkedSource>(*file, std::string_view(),
+                                                   element_file ? element_thread_least : 0);
         };
     }
 

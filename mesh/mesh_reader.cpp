@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <limits>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -154,6 +156,31 @@ std::optional<ReadError> read_records(ByteSource& source, const std::string& pat
     return std::nullopt;
 }
 
+// Reads the element file into the model, once it is open.
+std::optional<ReadError> read_elements(MeshModel& model, ByteSource* source,
+                                       const std::string& path) {
+    if (source == nullptr) {
+        return ReadError{ReadFailure::cannot_open_file, path};
+    }
+    return read_records(*source, path, model.elements, scan_element, read_as_is);
+}
+
+// The element file on a thread of its own, where it is large enough to be worth one and a
+// thread can be had; the thread is joined when the reader is destroyed.
+std::jthread start_element_reader(MeshModel& model, ByteSource* source, const std::string& path,
+                                  std::optional<ReadError>& error) {
+    if (source == nullptr || source->size() == ByteSource::unknown_size ||
+        source->size() < element_thread_least) {
+        return {};
+    }
+    try {
+        return std::jthread(
+            [&model, source, &path, &error] { error = read_elements(model, source, path); });
+    } catch (const std::system_error&) {
+        return {};
+    }
+}
+
 } // namespace
 
 std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view node_path,
@@ -165,6 +192,18 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
     if (!node_source) {
         return ReadError{ReadFailure::cannot_open_node_file, path};
     }
+    // The other two names differ from the node file's in the last character only.
+    std::string element_path = path;
+    element_path.back() = 'e';
+    auto element_source = open(element_path);
+
+    // A large element file is read beside the nodes and the sides, each file into arrays of
+    // its own. The failures are taken in the files' order, so the first failure is the one a
+    // reading of one file after the other would have met.
+    std::optional<ReadError> element_error;
+    std::jthread element_reader =
+        start_element_reader(model, element_source.get(), element_path, element_error);
+
     auto error = read_records(*node_source, path, model.nodes, scan_node,
                               [&model](TokenScanner& s, const MeshNode& node, std::size_t i) {
                                   widen_extents(model, node.x, node.y);
@@ -177,25 +216,27 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
     if (error) {
         return error;
     }
-
-    // The other two names differ from the node file's in the last character only.
-    path.back() = 'e';
-    auto element_source = open(path);
-    if (!element_source) {
-        return ReadError{ReadFailure::cannot_open_file, path};
-    }
-    error = read_records(*element_source, path, model.elements, scan_element, read_as_is);
-    element_source.reset();
-    if (error) {
-        return error;
+    if (!element_reader.joinable()) {
+        element_error = read_elements(model, element_source.get(), element_path);
+        if (element_error) {
+            return element_error;
+        }
+        element_source.reset();
     }
 
     path.back() = 's';
     auto side_source = open(path);
     if (!side_source) {
-        return ReadError{ReadFailure::cannot_open_file, path};
+        error = ReadError{ReadFailure::cannot_open_file, path};
+    } else {
+        error = read_records(*side_source, path, model.sides, scan_side, read_as_is);
     }
-    error = read_records(*side_source, path, model.sides, scan_side, read_as_is);
+    if (element_reader.joinable()) {
+        element_reader.join();
+    }
+    if (element_error) {
+        return element_error;
+    }
     if (error) {
         return error;
     }

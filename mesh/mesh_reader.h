@@ -2,9 +2,10 @@
 // only in their last character (mesh.n, mesh.e, mesh.s).
 //
 // read_mesh_file_set() reads the three files into a model and returns the first failure, if
-// any; on failure the model may hold part of the new mesh. load_mesh_file_set() is the
-// program's entry: it reads into the program-wide mesh and, on failure, reports the failure
-// to the user and ends the process with exit code -1.
+// any, in the files' order (node, element, side); on failure the model may hold part of the
+// new mesh, and the arrays of the files after the failing one their old or new records.
+// load_mesh_file_set() is the program's entry: it reads into the program-wide mesh and, on failure,
+// reports the failure to the user and ends the process with exit code -1.
 //
 // Each file is a count followed by that many records of whitespace-separated tokens, scanned
 // the way the C library's %s, %d and %lf conversions scan them: a malformed token stops its
@@ -32,6 +33,11 @@
 
 // The name every failure message carries.
 inline constexpr std::string_view program_name = "velmora";
+
+// An element file of at least this many bytes is read on a second thread while the calling
+// thread reads the node file and the side file: the element file is the largest of the three,
+// and a thread costs far less than reading a file this size.
+inline constexpr std::uint64_t element_thread_least = std::uint64_t{1} << 20;
 
 // Size of the node-path buffer handed to load_mesh_file_set, terminator included.
 inline constexpr std::size_t max_path_length = 260;

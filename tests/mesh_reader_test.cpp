@@ -6,6 +6,9 @@
 #include <array>
 #include <gtest/gtest.h>
 #include <limits>
+#include <optional>
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -324,6 +327,95 @@ std::optional<ReadError> read_sizeless(MeshModel& model, const std::string& node
         model, "mesh.n", [&](const std::string& path) -> std::unique_ptr<ByteSource> {
             return std::make_unique<SizelessSource>(path == "mesh.n" ? nodes : "0");
         });
+}
+
+// A source that notes the thread that reads it.
+class ThreadNotingSource final : public ByteSource {
+public:
+    ThreadNotingSource(std::string_view data, std::thread::id& reader)
+        : memory_(data), reader_(reader) {}
+    std::size_t read(char* buffer, std::size_t capacity) override {
+        reader_ = std::this_thread::get_id();
+        return memory_.read(buffer, capacity);
+    }
+    std::uint64_t size() const override { return memory_.size(); }
+
+private:
+    MemorySource memory_;
+    std::thread::id& reader_;
+};
+
+// 1-based elements over the square's nodes, in a file of at least element_thread_least
+// bytes; `label` names the one whose label is `label_text`.
+std::string large_element_file(std::size_t label, const std::string& label_text) {
+    const std::size_t count = element_thread_least / 40 + 1;
+    std::string file = std::to_string(count) + "\n";
+    for (std::size_t i = 1; i <= count; ++i) {
+        file += (i == label ? label_text : std::to_string(i) + ":") + " 1 2 " +
+                std::to_string(3 + i % 2) + " 0 -1 2 3 4 5 0." + std::to_string(i * 7919) + " -" +
+                std::to_string(i % 97) + ".25e-3 " + std::to_string(i % 3) + "\n";
+    }
+    return file;
+}
+
+TEST(LargeElementFile, ReadBesideTheOthersAsOneFileAfterTheOther) {
+    const std::string nodes = "4 1: 0 0 1 2: 1 0 1 3: 1 1 1 4: 0 1 1";
+    const std::string sides = "2 1: 1 2 1 0 1 2: 2 3 0 1 -1";
+    const std::string long_label(80, 'x');
+    const struct {
+        const char* name;
+        std::string nodes, elements;
+        std::optional<std::string> sides; // none: the side file is missing
+        std::optional<ReadFailure> failure;
+        char file; // the last character of the failing file's name
+    } cases[] = {
+        {"whole", nodes, large_element_file(0, ""), sides, std::nullopt, 0},
+        // An earlier file's failure comes first, whatever the later files hold.
+        {"node failure", "-4", large_element_file(9, long_label), std::nullopt,
+         ReadFailure::negative_count, 'n'},
+        {"element failure", nodes, large_element_file(20000, long_label), std::nullopt,
+         ReadFailure::label_too_long, 'e'},
+        {"side failure", nodes, large_element_file(0, ""), "-2", ReadFailure::negative_count, 's'},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_GE(c.elements.size(), element_thread_least);
+        const auto contents = [&c](const std::string& path) -> const std::string* {
+            if (path == "mesh.n" || path == "mesh.e") {
+                return path == "mesh.n" ? &c.nodes : &c.elements;
+            }
+            return c.sides ? &*c.sides : nullptr;
+        };
+        std::thread::id element_reader;
+        MeshModel beside;
+        const auto beside_error = read_mesh_file_set(
+            beside, "mesh.n", [&](const std::string& path) -> std::unique_ptr<ByteSource> {
+                if (path == "mesh.e") {
+                    return std::make_unique<ThreadNotingSource>(c.elements, element_reader);
+                }
+                const std::string* held = contents(path);
+                return held ? std::make_unique<MemorySource>(*held) : nullptr;
+            });
+        // Sources of unknown size are read one after the other.
+        MeshModel in_turn;
+        const auto in_turn_error = read_mesh_file_set(
+            in_turn, "mesh.n", [&](const std::string& path) -> std::unique_ptr<ByteSource> {
+                const std::string* held = contents(path);
+                return held ? std::make_unique<SizelessSource>(*held) : nullptr;
+            });
+        EXPECT_NE(element_reader, std::this_thread::get_id());
+        ASSERT_EQ(beside_error.has_value(), c.failure.has_value());
+        ASSERT_EQ(in_turn_error.has_value(), c.failure.has_value());
+        if (c.failure) {
+            EXPECT_EQ(beside_error->failure, *c.failure);
+            EXPECT_EQ(in_turn_error->failure, *c.failure);
+            EXPECT_EQ(beside_error->path, std::string("mesh.") + c.file);
+            EXPECT_EQ(in_turn_error->path, beside_error->path);
+        } else {
+            EXPECT_EQ(beside.numbering_base, 1);
+            EXPECT_EQ(model_difference(beside, in_turn), "");
+        }
+    }
 }
 
 TEST(PathologicalCount, ATailOfAMillionZeroRecordsStillLoads) {
