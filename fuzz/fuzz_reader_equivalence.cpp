@@ -3,11 +3,11 @@
 //
 // Both readers read the first set of the input and then the second into one model each (so
 // that counts a file cannot give carry over from the first set alike; the product reads the
-// first set's element file on a thread of its own, as it reads a large one, and the second
-// set one file after the other in reads of many sizes), and after each read the failures and
-// the models must match: the same failure in the same file or none, records equal byte for
-// byte (after a failure, those of the files up to the failing one), the same numbering base,
-// the same extents bit for bit.
+// first set's element file on a thread of its own where it claims a large size (see
+// file_set_input.h), and the second set one file after the other in reads of many sizes), and
+// after each read the failures and the models must match: the same failure in the same file or
+// none, records equal byte for byte (after a failure, those of the files up to the failing one),
+// the same numbering base, the same extents bit for bit.
 //
 // The product alone reads the input, with no comparison, where the two differ by design:
 // - an integer token beyond the 32-bit range, where fscanf is undefined (glibc wraps) and the
