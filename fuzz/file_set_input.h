@@ -14,10 +14,9 @@
 //
 // A part that the input does not reach is a file that cannot be opened. The first set's files
 // hand out all that is asked of them, as files on disk do, and where the input's size is a
-// multiple of 8 its element file claims the size of a large one, so that it is read on a
-// thread of its own; the second set's hand out their bytes in reads of the sizes given, one
-// byte each, in turn (0: all that is asked), or of default_read_sizes, so that tokens
-// straddle the reader's refills.
+// multiple of 8 its element file is read on a thread of its own, as a large one is; the second
+// set's hand out their bytes in reads of the sizes given, one byte each, in turn (0: all that
+// is asked), or of default_read_sizes, so that tokens straddle the reader's refills.
 #pragma once
 
 #include "byte_source.h"
@@ -59,11 +58,9 @@ inline constexpr std::size_t digit_widths_offset = 36;
 inline constexpr std::size_t read_sizes_offset = 46;
 
 // Hands out its data in reads of the sizes given, in turn; 0 or no sizes: all that is asked.
-// Its size is the data's, or `claimed_size` where that is more, as a source may tell.
 class ChunkedSource final : public ByteSource {
 public:
-    ChunkedSource(std::string_view data, std::string_view sizes, std::uint64_t claimed_size = 0)
-        : data_(data), sizes_(sizes), size_(std::max<std::uint64_t>(data.size(), claimed_size)) {}
+    ChunkedSource(std::string_view data, std::string_view sizes) : data_(data), sizes_(sizes) {}
 
     std::size_t read(char* buffer, std::size_t capacity) override {
         std::size_t count = std::min(capacity, data_.size());
@@ -85,7 +82,7 @@ public:
 private:
     std::string_view data_;
     std::string_view sizes_;
-    std::uint64_t size_;
+    std::uint64_t size_ = data_.size();
     std::size_t next_size_ = 0;
 };
 
@@ -111,17 +108,14 @@ struct FileSetParts {
         }
     }
 
-    // Opens the files as memory, handing out all that is asked at once; the element file
-    // claims `element_size` bytes at least.
-    OpenByteSource opener(std::uint64_t element_size = 0) const {
-        return [this, element_size](const std::string& path) -> std::unique_ptr<ByteSource> {
+    // Opens the files as memory, handing out all that is asked at once.
+    OpenByteSource opener() const {
+        return [this](const std::string& path) -> std::unique_ptr<ByteSource> {
             const auto file = find(path);
             if (!file) {
                 return nullptr;
             }
-            const bool element_file = path.back() == 'e';
-            return std::make_unique<ChunkedSource>(*file, std::string_view(),
-                                                   element_file ? element_size : 0);
+            return std::make_unique<MemorySource>(*file);
         };
     }
 
@@ -145,14 +139,13 @@ struct FuzzInput {
     std::string_view extra;      // part 6
     std::string_view read_sizes; // of the second set's files
 
-    // The first set's element file claims the size of a large one, which changes the thread it
-    // is read on and no count's limit (2^20 records, or the file's size where that is more),
-    // in one input of eight: a thread costs more than the rest of a run under the sanitizers.
+    // The first set's element file is read on a thread of its own, as a large one is, in one
+    // input of eight: a thread costs more than the rest of a run under the sanitizers.
     bool threaded_elements = false;
-    static_assert(element_thread_least <= std::uint64_t{1} << 20);
 
-    OpenByteSource first_opener() const {
-        return first.opener(threaded_elements ? element_thread_least : 0);
+    OpenByteSource first_opener() const { return first.opener(); }
+    std::uint64_t first_thread_least() const {
+        return threaded_elements ? 0 : element_thread_least;
     }
     OpenByteSource second_opener() const { return second.chunked_opener(read_sizes); }
 };

@@ -499,7 +499,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FuzzInput input = parse_input(data, size);
 
     MeshModel mesh;
-    const auto first_error = read_mesh_file_set(mesh, node_path, input.first_opener());
+    const auto first_error =
+        read_mesh_file_set(mesh, node_path, input.first_opener(), input.first_thread_least());
     check_model(mesh);
     paint_all(mesh, input.extra);
 

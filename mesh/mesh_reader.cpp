@@ -168,9 +168,9 @@ std::optional<ReadError> read_elements(MeshModel& model, ByteSource* source,
 // The element file on a thread of its own, where it is large enough to be worth one and a
 // thread can be had; the thread is joined when the reader is destroyed.
 std::jthread start_element_reader(MeshModel& model, ByteSource* source, const std::string& path,
-                                  std::optional<ReadError>& error) {
+                                  std::uint64_t thread_least, std::optional<ReadError>& error) {
     if (source == nullptr || source->size() == ByteSource::unknown_size ||
-        source->size() < element_thread_least) {
+        source->size() < thread_least) {
         return {};
     }
     try {
@@ -184,7 +184,8 @@ std::jthread start_element_reader(MeshModel& model, ByteSource* source, const st
 } // namespace
 
 std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view node_path,
-                                            const OpenByteSource& open) {
+                                            const OpenByteSource& open,
+                                            std::uint64_t thread_least) {
     std::string path(node_path);
     model.numbering_base = 0;
 
@@ -201,8 +202,8 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
     // its own. The failures are taken in the files' order, so the first failure is the one a
     // reading of one file after the other would have met.
     std::optional<ReadError> element_error;
-    std::jthread element_reader =
-        start_element_reader(model, element_source.get(), element_path, element_error);
+    std::jthread element_reader = start_element_reader(model, element_source.get(), element_path,
+                                                       thread_least, element_error);
 
     auto error = read_records(*node_source, path, model.nodes, scan_node,
                               [&model](TokenScanner& s, const MeshNode& node, std::size_t i) {

@@ -35,9 +35,10 @@
 inline constexpr std::string_view program_name = "velmora";
 
 // An element file of at least this many bytes is read on a second thread while the calling
-// thread reads the node file and the side file: the element file is the largest of the three,
-// and a thread costs far less than reading a file this size.
-inline constexpr std::uint64_t element_thread_least = std::uint64_t{1} << 20;
+// thread reads the node file and the side file. The element file is the largest of the three;
+// below this size a thread costs more than it saves (under Wine a thread takes some 4 ms to
+// start running, about as long as reading 4 MiB).
+inline constexpr std::uint64_t element_thread_least = std::uint64_t{4} << 20;
 
 // Size of the node-path buffer handed to load_mesh_file_set, terminator included.
 inline constexpr std::size_t max_path_length = 260;
@@ -56,8 +57,11 @@ struct ReadError {
     std::string path; // the file being read
 };
 
+// An element file whose source tells a size of at least `thread_least` is read on a second
+// thread (0: every element file whose size is known).
 std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view node_path,
-                                            const OpenByteSource& open = open_file);
+                                            const OpenByteSource& open = open_file,
+                                            std::uint64_t thread_least = element_thread_least);
 
 // The line written to standard error for a failure; the node file's failure has a message
 // box instead (see report_read_failure).

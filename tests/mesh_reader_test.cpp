@@ -345,23 +345,16 @@ private:
     std::thread::id& reader_;
 };
 
-// 1-based elements over the square's nodes, in a file of at least element_thread_least
-// bytes; `label` names the one whose label is `label_text`.
-std::string large_element_file(std::size_t label, const std::string& label_text) {
-    const std::size_t count = element_thread_least / 40 + 1;
-    std::string file = std::to_string(count) + "\n";
-    for (std::size_t i = 1; i <= count; ++i) {
-        file += (i == label ? label_text : std::to_string(i) + ":") + " 1 2 " +
-                std::to_string(3 + i % 2) + " 0 -1 2 3 4 5 0." + std::to_string(i * 7919) + " -" +
-                std::to_string(i % 97) + ".25e-3 " + std::to_string(i % 3) + "\n";
-    }
-    return file;
-}
-
-TEST(LargeElementFile, ReadBesideTheOthersAsOneFileAfterTheOther) {
+TEST(ElementThread, ReadsAsOneFileAfterTheOther) {
     const std::string nodes = "4 1: 0 0 1 2: 1 0 1 3: 1 1 1 4: 0 1 1";
+    const std::string elements = "3 1: 1 2 3 0 -1 2 3 4 5 0.6666666666666666 -1.25e-3 1\n"
+                                 "2: 1 3 4 1 0 -1 0 0 0 0.3333333333333333 0.5 0\n"
+                                 "3: 2 3 4 -1 -1 -1 0 0 0 .5 inf 0\n";
     const std::string sides = "2 1: 1 2 1 0 1 2: 2 3 0 1 -1";
-    const std::string long_label(80, 'x');
+    // The second element's label is one character too long.
+    const std::size_t second = elements.find("2:");
+    const std::string long_label_elements =
+        elements.substr(0, second) + std::string(80, 'x') + elements.substr(second + 2);
     const struct {
         const char* name;
         std::string nodes, elements;
@@ -369,40 +362,29 @@ TEST(LargeElementFile, ReadBesideTheOthersAsOneFileAfterTheOther) {
         std::optional<ReadFailure> failure;
         char file; // the last character of the failing file's name
     } cases[] = {
-        {"whole", nodes, large_element_file(0, ""), sides, std::nullopt, 0},
+        {"whole", nodes, elements, sides, std::nullopt, 0},
         // An earlier file's failure comes first, whatever the later files hold.
-        {"node failure", "-4", large_element_file(9, long_label), std::nullopt,
-         ReadFailure::negative_count, 'n'},
-        {"element failure", nodes, large_element_file(20000, long_label), std::nullopt,
-         ReadFailure::label_too_long, 'e'},
-        {"side failure", nodes, large_element_file(0, ""), "-2", ReadFailure::negative_count, 's'},
+        {"node failure", "-4", long_label_elements, std::nullopt, ReadFailure::negative_count, 'n'},
+        {"element failure", nodes, long_label_elements, std::nullopt, ReadFailure::label_too_long,
+         'e'},
+        {"side failure", nodes, elements, "-2", ReadFailure::negative_count, 's'},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_GE(c.elements.size(), element_thread_least);
-        const auto contents = [&c](const std::string& path) -> const std::string* {
-            if (path == "mesh.n" || path == "mesh.e") {
-                return path == "mesh.n" ? &c.nodes : &c.elements;
-            }
-            return c.sides ? &*c.sides : nullptr;
-        };
         std::thread::id element_reader;
-        MeshModel beside;
-        const auto beside_error = read_mesh_file_set(
-            beside, "mesh.n", [&](const std::string& path) -> std::unique_ptr<ByteSource> {
-                if (path == "mesh.e") {
-                    return std::make_unique<ThreadNotingSource>(c.elements, element_reader);
-                }
-                const std::string* held = contents(path);
-                return held ? std::make_unique<MemorySource>(*held) : nullptr;
-            });
-        // Sources of unknown size are read one after the other.
+        const auto opener =
+            [&c, &element_reader](const std::string& path) -> std::unique_ptr<ByteSource> {
+            if (path == "mesh.e") {
+                return std::make_unique<ThreadNotingSource>(c.elements, element_reader);
+            }
+            const std::string* held = path == "mesh.n" ? &c.nodes : c.sides ? &*c.sides : nullptr;
+            return held ? std::make_unique<MemorySource>(*held) : nullptr;
+        };
         MeshModel in_turn;
-        const auto in_turn_error = read_mesh_file_set(
-            in_turn, "mesh.n", [&](const std::string& path) -> std::unique_ptr<ByteSource> {
-                const std::string* held = contents(path);
-                return held ? std::make_unique<SizelessSource>(*held) : nullptr;
-            });
+        const auto in_turn_error = read_mesh_file_set(in_turn, "mesh.n", opener,
+                                                      std::numeric_limits<std::uint64_t>::max());
+        MeshModel beside;
+        const auto beside_error = read_mesh_file_set(beside, "mesh.n", opener, 0);
         EXPECT_NE(element_reader, std::this_thread::get_id());
         ASSERT_EQ(beside_error.has_value(), c.failure.has_value());
         ASSERT_EQ(in_turn_error.has_value(), c.failure.has_value());
