@@ -202,6 +202,7 @@ std::optional<std::uint32_t> one_step_line_pixel(HDC dc) {
     }
     std::optional<std::uint32_t> line_pixel;
     for (const COLORREF background : backgrounds) {
+        const std::uint32_t blank = DibPicture::pixel_of(background);
         for (int dy = -1; dy <= 1; ++dy) {
             for (int dx = -1; dx <= 1; ++dx) {
                 if (dx == 0 && dy == 0) {
@@ -216,10 +217,9 @@ std::optional<std::uint32_t> one_step_line_pixel(HDC dc) {
                     return std::nullopt;
                 }
                 line_pixel = start;
-                pixels[centre * side + centre] = DibPicture::pixel_of(background);
-                if (std::any_of(pixels.begin(), pixels.end(), [&](std::uint32_t p) {
-                        return p != DibPicture::pixel_of(background);
-                    })) {
+                pixels[centre * side + centre] = blank;
+                if (std::any_of(pixels.begin(), pixels.end(),
+                                [blank](std::uint32_t p) { return p != blank; })) {
                     return std::nullopt;
                 }
             }
