@@ -47,7 +47,7 @@ void draw_in_order(TestPicture& picture, const DigitAtlas& atlas,
                    const std::vector<std::pair<DevicePoint, std::string>>& numbers) {
     const PixelPicture view = picture.view();
     for (const auto& [point, text] : numbers) {
-        std::int64_t x = atlas.centred_left(point.x, atlas.text_width(text));
+        std::int64_t x = centred_left(point.x, atlas.text_width(text), atlas.odd_width_rounds_up);
         for (const char c : text) {
             const auto digit = static_cast<std::size_t>(c - '0');
             for (std::int64_t row = 0; row < atlas.height; ++row) {

@@ -33,7 +33,7 @@ bool DigitAtlas::complete() const {
 void compose_number(const PixelPicture& picture, CoverageMask& written, const DigitAtlas& atlas,
                     DevicePoint point, std::string_view digits) {
     const std::int64_t width = atlas.text_width(digits);
-    const std::int64_t left = atlas.centred_left(point.x, width);
+    const std::int64_t left = centred_left(point.x, width, atlas.odd_width_rounds_up);
     const std::int64_t top = point.y;
     written.cover_uncovered({left, top, left + width, top + atlas.height},
                             [&](std::int64_t from, std::int64_t to, std::int64_t y) {

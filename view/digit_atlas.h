@@ -25,10 +25,6 @@ struct DigitAtlas {
     std::array<std::vector<std::uint32_t>, 10> cells; // each digit's cell, row by row
 
     std::int64_t text_width(std::string_view digits) const;
-    // The left edge of the cell of a text `width` pixels wide centred on x.
-    std::int64_t centred_left(std::int64_t x, std::int64_t width) const {
-        return ::centred_left(x, width, odd_width_rounds_up);
-    }
     // Whether the cells hold width x height pixels each.
     bool complete() const;
 };
