@@ -3,10 +3,12 @@
 #include "certain_truncation.h"
 #include "coverage_mask.h"
 #include "digit_atlas.h"
+#include "index_set.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <limits>
 #include <optional>
 #include <span>
 #include <vector>
@@ -42,29 +44,29 @@ bool line_misses(const DeviceRect& clip, DevicePoint a, DevicePoint b) {
 }
 
 // to_device, in double precision where that gives the same pixel.
-DevicePoint device_point(const ViewFit& fit, double x, double y) {
-    const double across = fit.scale * x;
-    const double down = -fit.scale * y;
-    const double device_x = across + fit.offset_x;
-    const double device_y = down + fit.offset_y;
+DevicePoint device_point(const ViewTransform& view, double x, double y) {
+    const double across = view.scale * x;
+    const double down = -view.scale * y;
+    const double device_x = across + view.offset_x;
+    const double device_y = down + view.offset_y;
     const auto quick_x = certain_truncation(
         device_x,
-        double_steps_error * (std::abs(across) + std::abs(fit.offset_x) + std::abs(device_x)));
-    const auto quick_y =
-        certain_truncation(device_y, double_steps_error * (std::abs(down) + std::abs(fit.offset_y) +
-                                                           std::abs(device_y)));
+        double_steps_error * (std::abs(across) + std::abs(view.offset_x) + std::abs(device_x)));
+    const auto quick_y = certain_truncation(
+        device_y,
+        double_steps_error * (std::abs(down) + std::abs(view.offset_y) + std::abs(device_y)));
     if (quick_x && quick_y) {
-        return {*quick_x, *quick_y};
+        return add_pan({*quick_x, *quick_y}, view);
     }
-    return to_device(fit, x, y);
+    return to_device(view, x, y);
 }
 
 // Every node's device point, each converted once though sides share their nodes.
-std::vector<DevicePoint> device_points(const MeshModel& mesh, const ViewFit& fit) {
+std::vector<DevicePoint> device_points(const MeshModel& mesh, const ViewTransform& view) {
     std::vector<DevicePoint> points;
     points.reserve(mesh.nodes.size());
     for (const MeshNode& node : mesh.nodes) {
-        points.push_back(device_point(fit, node.x, node.y));
+        points.push_back(device_point(view, node.x, node.y));
     }
     return points;
 }
@@ -83,6 +85,12 @@ public:
             flush();
         }
     }
+    // A line drawn with move_to and line_to themselves, after the lines before it.
+    void add_plain(DevicePoint from, DevicePoint to) {
+        flush();
+        canvas_.move_to(from);
+        canvas_.line_to(to);
+    }
     void flush() {
         if (!segments_.empty()) {
             canvas_.draw_lines(segments_);
@@ -95,15 +103,19 @@ private:
     std::vector<LineSegment> segments_;
 };
 
-void draw_side(const MeshModel& mesh, const std::vector<DevicePoint>& points, LineBatch& lines,
-               const DeviceRect& clip, const CoverageMask* under_numbers, const MeshSide& side) {
-    if (side.mark == -1 || !valid_node(mesh, side.node_a) || !valid_node(mesh, side.node_b)) {
-        return;
-    }
-    const DevicePoint from = points[static_cast<std::size_t>(side.node_a)];
-    const DevicePoint to = points[static_cast<std::size_t>(side.node_b)];
+bool drawn_side(const MeshModel& mesh, const MeshSide& side) {
+    return side.mark != -1 && valid_node(mesh, side.node_a) && valid_node(mesh, side.node_b);
+}
+
+void draw_side(LineBatch& lines, const DeviceRect& clip, const CoverageMask* under_numbers,
+               DevicePoint from, DevicePoint to) {
     // A line to its own start draws nothing, and the current position it leaves is unused.
     if (from == to || line_misses(clip, from, to)) {
+        return;
+    }
+    // Beyond the reach GDI draws exactly, a line is drawn as it is, wherever it may land.
+    if (!within_exact_line_reach(from) || !within_exact_line_reach(to)) {
+        lines.add_plain(from, to);
         return;
     }
     // The opaque cells of the numbers, drawn after every line, hide a line beneath them.
@@ -114,6 +126,65 @@ void draw_side(const MeshModel& mesh, const std::vector<DevicePoint>& points, Li
         return;
     }
     lines.add(from, to);
+}
+
+// The elements and sides a paint looks at: all of them where a selection is not set.
+struct Selection {
+    std::optional<IndexSet> elements;
+    std::optional<IndexSet> sides;
+};
+
+template <typename Visit>
+void for_each_element_descending(const MeshModel& mesh, const Selection& selection, Visit&& visit) {
+    if (selection.elements) {
+        selection.elements->for_each_descending(
+            [&](std::size_t index) { visit(static_cast<std::int32_t>(index)); });
+        return;
+    }
+    for (std::int32_t index = mesh.element_count() - 1; index >= 0; --index) {
+        visit(index);
+    }
+}
+
+template <typename Visit>
+void for_each_element_ascending(const MeshModel& mesh, const Selection& selection, Visit&& visit) {
+    if (selection.elements) {
+        selection.elements->for_each_ascending(
+            [&](std::size_t index) { visit(static_cast<std::int32_t>(index)); });
+        return;
+    }
+    for (std::int32_t index = 0; index < mesh.element_count(); ++index) {
+        visit(index);
+    }
+}
+
+void draw_sides(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view,
+                const DeviceRect& clip, const CoverageMask* under_numbers,
+                const Selection& selection) {
+    if (mesh.sides.empty()) {
+        return;
+    }
+    LineBatch lines(canvas);
+    if (selection.sides) {
+        // A few sides of many: each converts its own nodes.
+        selection.sides->for_each_ascending([&](std::size_t index) {
+            const MeshSide& side = mesh.sides[index];
+            if (drawn_side(mesh, side)) {
+                const MeshNode& a = node_at(mesh, side.node_a);
+                const MeshNode& b = node_at(mesh, side.node_b);
+                draw_side(lines, clip, under_numbers, device_point(view, a.x, a.y),
+                          device_point(view, b.x, b.y));
+            }
+        });
+        return;
+    }
+    const std::vector<DevicePoint> points = device_points(mesh, view);
+    for (const MeshSide& side : mesh.sides) {
+        if (drawn_side(mesh, side)) {
+            draw_side(lines, clip, under_numbers, points[static_cast<std::size_t>(side.node_a)],
+                      points[static_cast<std::size_t>(side.node_b)]);
+        }
+    }
 }
 
 // What a paint needs to place numbers and to tell which of them cannot show.
@@ -162,21 +233,22 @@ const DigitAtlas* usable_atlas(Canvas& canvas, const NumberLayout& layout,
 
 // Where a number goes, in extended precision: the middle of its cell's top edge over the centre
 // of the corners a, b and c.
-DevicePoint extended_number_point(const ViewFit& fit, const NumberLayout& layout, const MeshNode& a,
-                                  const MeshNode& b, const MeshNode& c) {
+DevicePoint extended_number_point(const ViewTransform& view, const NumberLayout& layout,
+                                  const MeshNode& a, const MeshNode& b, const MeshNode& c) {
     using Extended = long double;
     const Extended cx = Extended{centre_factor} * (Extended{b.x} + a.x + c.x);
     const Extended cy = Extended{centre_factor} * (Extended{b.y} + a.y + c.y);
-    const Extended scale = fit.scale;
-    return {truncate_to_int32(scale * cx + fit.offset_x),
-            truncate_to_int32((-scale * cy + fit.offset_y) - layout.half_text)};
+    const Extended scale = view.scale;
+    return add_pan({truncate_to_int32(scale * cx + view.offset_x),
+                    truncate_to_int32((-scale * cy + view.offset_y) - layout.half_text)},
+                   view);
 }
 
 // Where element `index`'s number goes (the middle of its cell's top edge); false where a
 // corner is missing. The same steps in double precision where they give the same pixel. (A
 // flag and a point, not an optional point: the optional's flag byte, stored apart and read
 // back with the point, stalls the loops that call this a million times.)
-bool number_point(const MeshModel& mesh, const ViewFit& fit, const NumberLayout& layout,
+bool number_point(const MeshModel& mesh, const ViewTransform& view, const NumberLayout& layout,
                   std::int32_t index, DevicePoint& point) {
     const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
     if (!valid_node(mesh, element.node_a) || !valid_node(mesh, element.node_b) ||
@@ -186,21 +258,21 @@ bool number_point(const MeshModel& mesh, const ViewFit& fit, const NumberLayout&
     const MeshNode& a = node_at(mesh, element.node_a);
     const MeshNode& b = node_at(mesh, element.node_b);
     const MeshNode& c = node_at(mesh, element.node_c);
-    const double across = fit.scale * (centre_factor * (b.x + a.x + c.x));
-    const double down = -fit.scale * (centre_factor * (b.y + a.y + c.y));
-    const double device_x = across + fit.offset_x;
-    const double lifted = down + fit.offset_y;
+    const double across = view.scale * (centre_factor * (b.x + a.x + c.x));
+    const double down = -view.scale * (centre_factor * (b.y + a.y + c.y));
+    const double device_x = across + view.offset_x;
+    const double lifted = down + view.offset_y;
     const double device_y = lifted - layout.half_text;
     // Every step's result is at most the corners' magnitudes times the scale and factor.
-    const double spread_x = std::abs(fit.scale) * (std::abs(a.x) + std::abs(b.x) + std::abs(c.x));
-    const double spread_y = std::abs(fit.scale) * (std::abs(a.y) + std::abs(b.y) + std::abs(c.y));
+    const double spread_x = std::abs(view.scale) * (std::abs(a.x) + std::abs(b.x) + std::abs(c.x));
+    const double spread_y = std::abs(view.scale) * (std::abs(a.y) + std::abs(b.y) + std::abs(c.y));
     const auto quick_x = certain_truncation(
-        device_x, double_steps_error * (spread_x + std::abs(fit.offset_x) + std::abs(device_x)));
+        device_x, double_steps_error * (spread_x + std::abs(view.offset_x) + std::abs(device_x)));
     const auto quick_y =
-        certain_truncation(device_y, double_steps_error * (spread_y + std::abs(fit.offset_y) +
+        certain_truncation(device_y, double_steps_error * (spread_y + std::abs(view.offset_y) +
                                                            std::abs(lifted) + std::abs(device_y)));
-    point = quick_x && quick_y ? DevicePoint{*quick_x, *quick_y}
-                               : extended_number_point(fit, layout, a, b, c);
+    point = quick_x && quick_y ? add_pan({*quick_x, *quick_y}, view)
+                               : extended_number_point(view, layout, a, b, c);
     return true;
 }
 
@@ -253,18 +325,26 @@ bool cell_misses(const DeviceRect& clip, const CellBox& cell) {
            cell.top >= clip.bottom;
 }
 
-// Which numbers show, and which pixels their opaque cells cover in the end.
+// A number that shows, at least in part, and where.
+struct ShownNumber {
+    std::int32_t index;
+    DevicePoint point;
+};
+
+// Which pixels the numbers' opaque cells cover in the end, and the numbers not wholly under
+// later ones, the last first; where the cover could not be worked out, nothing is known.
 struct NumberCover {
-    std::vector<bool> hidden;
     std::optional<CoverageMask> covered;
+    std::vector<ShownNumber> shown;
 };
 
 // Numbers hidden under the opaque cells of later numbers draw nothing that stays visible.
 // Walking backwards, a number whose cell the cells of the numbers after it already cover is
 // hidden. Without digit widths, for an empty clip box, for a clip box too big to track, or for
-// cells too big to walk, nothing is hidden.
-NumberCover cover_numbers(const MeshModel& mesh, const ViewFit& fit, const NumberLayout& layout,
-                          const DeviceRect& clip) {
+// cells too big to walk, nothing is worked out.
+NumberCover cover_numbers(const MeshModel& mesh, const ViewTransform& view,
+                          const NumberLayout& layout, const DeviceRect& clip,
+                          const Selection& selection) {
     const std::int64_t width = std::int64_t{clip.right} - clip.left;
     const std::int64_t height = std::int64_t{clip.bottom} - clip.top;
     if (!layout.digit_widths || width <= 0 || height <= 0) {
@@ -285,40 +365,47 @@ NumberCover cover_numbers(const MeshModel& mesh, const ViewFit& fit, const Numbe
     if (mask_too_big || cells_too_big) {
         return {};
     }
-    NumberCover cover{std::vector<bool>(static_cast<std::size_t>(mesh.element_count())),
-                      CoverageMask(clip)};
-    DevicePoint point{};
-    for (std::int32_t index = mesh.element_count() - 1; index >= 0; --index) {
-        if (number_point(mesh, fit, layout, index, point) &&
-            !cover.covered->cover_if_open(number_cell(layout, point, shown_number(mesh, index)))) {
-            cover.hidden[static_cast<std::size_t>(index)] = true;
+    NumberCover cover{CoverageMask(clip), {}};
+    for_each_element_descending(mesh, selection, [&](std::int32_t index) {
+        DevicePoint point{};
+        if (number_point(mesh, view, layout, index, point) &&
+            cover.covered->cover_if_open(number_cell(layout, point, shown_number(mesh, index)))) {
+            cover.shown.push_back({index, point});
         }
-    }
+    });
     return cover;
 }
 
 // Numbers after all lines, so that a number is on top of any line it overlaps.
-void draw_numbers(const MeshModel& mesh, Canvas& canvas, const ViewFit& fit,
-                  const NumberLayout& layout, const DeviceRect& clip, const NumberCover& cover) {
-    for (std::int32_t index = 0; index < mesh.element_count(); ++index) {
-        if (!cover.hidden.empty() && cover.hidden[static_cast<std::size_t>(index)]) {
-            continue;
-        }
-        DevicePoint point{};
+void draw_numbers(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view,
+                  const NumberLayout& layout, const DeviceRect& clip, const NumberCover& cover,
+                  const Selection& selection) {
+    const auto draw = [&](std::int32_t index, DevicePoint point) {
         const std::int64_t number = shown_number(mesh, index);
-        if (number_point(mesh, fit, layout, index, point) &&
-            !cell_misses(clip, number_cell(layout, point, number))) {
+        if (!cell_misses(clip, number_cell(layout, point, number))) {
             canvas.text_out(point, NumberText(number).text());
         }
+    };
+    if (cover.covered) {
+        for (auto shown = cover.shown.rbegin(); shown != cover.shown.rend(); ++shown) {
+            draw(shown->index, shown->point);
+        }
+        return;
     }
+    for_each_element_ascending(mesh, selection, [&](std::int32_t index) {
+        DevicePoint point{};
+        if (number_point(mesh, view, layout, index, point)) {
+            draw(index, point);
+        }
+    });
 }
 
 // The numbers composed from the atlas straight into the canvas's pixels, the last first, so
 // that every pixel is written once at most. False, having written nothing, where the pixels
 // are too many to track.
 bool compose_numbers(const MeshModel& mesh, Canvas& canvas, const DigitAtlas& atlas,
-                     const ViewFit& fit, const NumberLayout& layout, const DeviceRect& clip,
-                     const NumberCover& cover) {
+                     const ViewTransform& view, const NumberLayout& layout, const DeviceRect& clip,
+                     const NumberCover& cover, const Selection& selection) {
     const PixelPicture picture = canvas.pixels().within(clip);
     if (picture.width() * picture.height() > max_mask_pixels) {
         return false;
@@ -327,44 +414,86 @@ bool compose_numbers(const MeshModel& mesh, Canvas& canvas, const DigitAtlas& at
         return true;
     }
     CoverageMask written(picture.area);
-    for (std::int32_t index = mesh.element_count() - 1; index >= 0; --index) {
-        if (!cover.hidden.empty() && cover.hidden[static_cast<std::size_t>(index)]) {
-            continue;
-        }
-        DevicePoint point{};
+    const auto compose = [&](std::int32_t index, DevicePoint point) {
         const std::int64_t number = shown_number(mesh, index);
-        if (number_point(mesh, fit, layout, index, point) &&
-            !cell_misses(picture.area, number_cell(layout, point, number))) {
+        if (!cell_misses(picture.area, number_cell(layout, point, number))) {
             compose_number(picture, written, atlas, point, NumberText(number).text());
         }
+    };
+    if (cover.covered) {
+        for (const ShownNumber& shown : cover.shown) {
+            compose(shown.index, shown.point);
+        }
+        return true;
     }
+    for_each_element_descending(mesh, selection, [&](std::int32_t index) {
+        DevicePoint point{};
+        if (number_point(mesh, view, layout, index, point)) {
+            compose(index, point);
+        }
+    });
     return true;
+}
+
+// What the index tells of the elements and sides that can show in the clip box: a number's
+// point lies within its cell's size of the box, a line's box meets it.
+Selection select(const MeshModel& mesh, const MeshIndex* index, const ViewTransform& view,
+                 const NumberLayout& layout, const DeviceRect& clip) {
+    Selection selection;
+    if (index == nullptr) {
+        return selection;
+    }
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    MeshInterval number_x{-inf, inf};
+    if (layout.digit_widths) {
+        const std::int64_t widest_digit =
+            *std::max_element(layout.digit_widths->begin(), layout.digit_widths->end());
+        const std::int64_t reach = widest_digit * max_number_length / 2 + 2;
+        number_x =
+            device_preimage(view.scale, view.offset_x, 0.0, view.pan_x,
+                            std::int64_t{clip.left} - reach, std::int64_t{clip.right} + reach);
+    }
+    const MeshInterval number_y = device_preimage(
+        -view.scale, view.offset_y, layout.half_text, view.pan_y,
+        std::int64_t{clip.top} - layout.text_height - 1, std::int64_t{clip.bottom} + 1);
+    if (!index->reaches_every_cell(number_x, number_y)) {
+        selection.elements.emplace(mesh.elements.size());
+        index->select_elements(number_x, number_y, *selection.elements);
+    }
+    const MeshInterval side_x = device_preimage(view.scale, view.offset_x, 0.0, view.pan_x,
+                                                std::int64_t{clip.left} - 1, clip.right);
+    const MeshInterval side_y = device_preimage(-view.scale, view.offset_y, 0.0, view.pan_y,
+                                                std::int64_t{clip.top} - 1, clip.bottom);
+    if (!index->reaches_every_cell(side_x, side_y)) {
+        selection.sides.emplace(mesh.sides.size());
+        index->select_sides(side_x, side_y, *selection.sides);
+    }
+    return selection;
 }
 
 } // namespace
 
-void paint_mesh(const MeshModel& mesh, Canvas& canvas, DeviceRect rect) {
+void paint_mesh(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view,
+                const MeshIndex* index) {
     const std::int32_t text_height = canvas.text_height();
     canvas.set_text_align(text_align_top_center);
     canvas.set_text_color(color_red);
     NumberLayout layout = number_layout(canvas, text_height);
     const DigitAtlas* atlas = usable_atlas(canvas, layout, text_height);
     layout.odd_width_rounds_up = atlas != nullptr && atlas->odd_width_rounds_up;
-    const ViewFit fit = compute_view_fit(mesh, rect);
     const DeviceRect clip = canvas.clip_box();
+    const Selection selection = select(mesh, index, view, layout, clip);
 
-    const NumberCover cover = cover_numbers(mesh, fit, layout, clip);
-    const CoverageMask* under_numbers = cover.covered ? &*cover.covered : nullptr;
-    if (!mesh.sides.empty()) {
-        const std::vector<DevicePoint> points = device_points(mesh, fit);
-        LineBatch lines(canvas);
-        for (const MeshSide& side : mesh.sides) {
-            draw_side(mesh, points, lines, clip, under_numbers, side);
-        }
+    const NumberCover cover = cover_numbers(mesh, view, layout, clip, selection);
+    draw_sides(mesh, canvas, view, clip, cover.covered ? &*cover.covered : nullptr, selection);
+    if (atlas == nullptr ||
+        !compose_numbers(mesh, canvas, *atlas, view, layout, clip, cover, selection)) {
+        draw_numbers(mesh, canvas, view, layout, clip, cover, selection);
     }
-    if (atlas == nullptr || !compose_numbers(mesh, canvas, *atlas, fit, layout, clip, cover)) {
-        draw_numbers(mesh, canvas, fit, layout, clip, cover);
-    }
+}
+
+void paint_mesh(const MeshModel& mesh, Canvas& canvas, DeviceRect rect) {
+    paint_mesh(mesh, canvas, fitted_view(compute_view_fit(mesh, rect)));
 }
 
 void paint_mesh(Canvas& canvas, DeviceRect rect) {
