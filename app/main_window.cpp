@@ -7,6 +7,7 @@
 #include "open_dialog_messages.h"
 #include "shell_state.h"
 #include "status_bar.h"
+#include "view_input.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ private:
 };
 
 MeshPicture picture;
+ViewInput view_input;
 
 // The fit always comes from the whole client area, so a partial repaint shows its part of the
 // same picture.
@@ -39,8 +41,7 @@ void paint_main_window(HWND window) {
     // region keeps the drawing inside the invalid part.
     RECT client{};
     GetClientRect(window, &client);
-    GdiCanvas canvas(paint.dc());
-    paint_mesh(canvas, to_device_rect(client));
+    picture.paint_directly(paint.dc(), client);
 }
 
 // What the picture is drawn with may have changed (colours, fonts, font smoothing, the display,
@@ -72,19 +73,19 @@ void on_dpi_changed(HWND window, UINT dpi, const RECT& suggested) {
 
 } // namespace
 
-void redraw_main_window() {
-    picture.invalidate();
-    InvalidateRect(main_window, nullptr, TRUE);
+ViewTransform main_window_view() {
+    return picture.transform(main_window);
 }
 
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_DESTROY:
-        picture.release();
+        picture.clear();
         PostQuitMessage(0);
         return 0;
     case WM_SIZE:
         resize_status_bar(wParam, lParam);
+        picture.resize({LOWORD(lParam), HIWORD(lParam)});
         return 0;
     case WM_PAINT:
         paint_main_window(window);
@@ -94,6 +95,32 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_MENUSELECT:
         return on_menu_select(wParam, lParam);
+    case WM_MOUSEWHEEL:
+        view_input.wheel(picture, window, wParam, lParam);
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        view_input.press(window, lParam);
+        return 0;
+    case WM_MOUSEMOVE:
+        view_input.move(picture, window, lParam);
+        return 0;
+    case WM_LBUTTONUP:
+        view_input.let_go(picture, window, lParam);
+        return 0;
+    case WM_CAPTURECHANGED:
+        view_input.capture_lost();
+        return 0;
+    case WM_SETCURSOR:
+        if (view_input.set_cursor()) {
+            return TRUE;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
+    case WM_KEYDOWN:
+        if (view_input.key(picture, window, wParam)) {
+            return 0;
+        }
+        return DefWindowProcA(window, message, wParam, lParam);
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
     case WM_DISPLAYCHANGE:

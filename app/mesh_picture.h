@@ -1,30 +1,65 @@
-// The main window's picture of its whole client area: drawn once, then copied to the window at
-// every paint until something that shapes it changes. A repaint then costs the pixels it
-// shows, not the size of the mesh, and the user sees the finished picture at once.
+// The main window's picture of its whole client area, and the view it shows: drawn once, then
+// copied to the window at every paint until something that shapes it changes. A repaint then
+// costs the pixels it shows, not the size of the mesh, and the user sees the finished picture at
+// once. Moving the view by whole pixels moves the picture and draws only what comes into view,
+// where that gives the same pixels as drawing it all.
 #pragma once
 
 #include "dib_picture.h"
 #include "digit_atlas_capture.h"
+#include "mesh_index.h"
+#include "view_transform.h"
+#include "zoom_view.h"
 
+#include <cstdint>
 #include <optional>
 #include <windows.h>
 
 class MeshPicture {
 public:
     // Copies the part `update` of the picture of `window`'s client area to `paint_dc`, drawing
-    // the picture first where it is out of date or not the client area's size. False, having
-    // drawn nothing, where no picture can be had: the window is then painted directly.
+    // what is out of date first. False, having drawn nothing, where no picture can be had: the
+    // window is then painted directly.
     bool paint(HWND window, HDC paint_dc, const RECT& update);
-    // The mesh has changed: the next paint draws the picture afresh.
-    void invalidate() { up_to_date_ = false; }
+    // Paints the view on `paint_dc` itself, every part of the mesh that can show in `client`.
+    void paint_directly(HDC paint_dc, const RECT& client);
     // What the picture is drawn with may have changed (colours, fonts, font smoothing, the
-    // display): the next paint makes everything afresh. Gives the picture's memory back.
+    // display): the next paint makes everything afresh. Gives the picture's memory back; the
+    // view stays.
     void release();
+    // Everything back as it was at the start, the view at the fit.
+    void clear() { *this = MeshPicture{}; }
+
+    // The view of the current mesh in `window`'s client area as it is now.
+    ViewTransform transform(HWND window);
+    int zoom_step();
+    // Zooms to `step` about client point `about` and has the window repainted; false where the
+    // view cannot go there.
+    bool zoom_to(HWND window, int step, DevicePoint about);
+    // Moves the picture by (dx, dy) pixels and has the window repainted.
+    void pan_by(HWND window, std::int32_t dx, std::int32_t dy);
+    // Back to the fit, with no pan.
+    void show_fit(HWND window);
+    // The client area now has `size` (WM_SIZE): at the fit the mesh is fitted anew; zoomed in,
+    // the mesh point at the centre stays there.
+    void resize(DeviceSize size);
 
 private:
-    bool redraw(HWND window, HDC paint_dc, const RECT& client);
+    // A new mesh is shown at the fit, and nothing made of the old one is used again.
+    void notice_new_mesh();
+    bool redraw(HWND window, HDC paint_dc, const RECT& client, const ViewTransform& view);
+    // Draws the part `area` of the picture of `view`, its background first.
+    void draw(HWND window, const DeviceRect& area, const ViewTransform& view);
+    // The index, where the view may show only a part of the mesh.
+    const MeshIndex* index_for_view();
+    void invalidate(HWND window);
 
     std::optional<DibPicture> picture_;
     DigitAtlasCache digits_;
     bool up_to_date_ = false;
+    ViewTransform drawn_; // the view the picture shows
+    ZoomView view_;
+    std::optional<DeviceSize> client_size_;  // as the last WM_SIZE gave it
+    std::optional<std::uint64_t> mesh_load_; // the load of the mesh the view and index are of
+    std::optional<MeshIndex> index_;
 };

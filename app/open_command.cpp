@@ -3,6 +3,7 @@
 #include "main_window.h"
 #include "mesh_reader.h"
 #include "open_dialog_messages.h"
+#include "shell_state.h"
 
 #include <algorithm>
 #include <cstring>
@@ -90,5 +91,6 @@ void open_mesh_command(OpenDialogRunner run_dialog, MeshLoader load) {
         const WaitCursor wait;
         load(path.data());
     }
-    redraw_main_window();
+    // The window's picture notices the new mesh and shows it at the fit.
+    InvalidateRect(main_window, nullptr, TRUE);
 }

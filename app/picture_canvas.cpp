@@ -1,7 +1,6 @@
 #include "picture_canvas.h"
 
 #include "digit_atlas_capture.h"
-#include "gdi_handles.h"
 
 namespace {
 
@@ -20,9 +19,17 @@ bool device_is_picture(HDC dc) {
 
 } // namespace
 
-PictureCanvas::PictureCanvas(HDC dc, const PixelPicture& pixels, DigitAtlasCache& digits)
-    : GdiCanvas(dc, digits), pixels_(pixels),
-      writes_pixels_(!pixels.empty() && device_is_picture(dc)) {}
+PictureCanvas::PictureCanvas(HDC dc, const PixelPicture& pixels, DigitAtlasCache& digits,
+                             const DeviceRect& area)
+    : GdiCanvas(dc, digits), writes_pixels_(!pixels.empty() && device_is_picture(dc)),
+      pixels_(pixels.within(area)), clip_before_(CreateRectRgn(0, 0, 0, 0)),
+      clipped_before_(GetClipRgn(dc, clip_before_.get()) == 1) {
+    IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+}
+
+PictureCanvas::~PictureCanvas() {
+    SelectClipRgn(dc(), clipped_before_ ? clip_before_.get() : nullptr);
+}
 
 void PictureCanvas::draw_lines(std::span<const LineSegment> segments) {
     if (!line_pixel_) {

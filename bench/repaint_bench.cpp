@@ -60,14 +60,12 @@ LRESULT CALLBACK bench_proc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
     PAINTSTRUCT paint{};
     BeginPaint(window, &paint);
-    RECT client{};
-    GetClientRect(window, &client);
     if (painting == Painting::plain) {
         PlainCanvas canvas(paint.hdc);
-        paint_mesh(canvas, to_device_rect(client));
+        paint_mesh(current_mesh(), canvas, main_window_view());
     } else {
         GdiCanvas canvas(paint.hdc);
-        paint_mesh(canvas, to_device_rect(client));
+        paint_mesh(current_mesh(), canvas, main_window_view());
     }
     EndPaint(window, &paint);
     return 0;
@@ -104,10 +102,10 @@ bool start_window() {
 double repaint_ms(const RECT* part, bool afresh) {
     const Clock::time_point start = Clock::now();
     if (afresh) {
-        redraw_main_window();
-    } else {
-        InvalidateRect(main_window, part, TRUE);
+        // As after a load: the window's picture is made of the mesh anew.
+        ++current_mesh().load_count;
     }
+    InvalidateRect(main_window, afresh ? nullptr : part, TRUE);
     UpdateWindow(main_window);
     GdiFlush();
     const double ms = milliseconds_since(start);

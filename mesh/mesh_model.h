@@ -45,6 +45,9 @@ struct MeshModel {
     double x_max = 0.0;
     double y_min = 0.0;
     double y_max = 0.0;
+    // How many loads the model has had: whatever was made of an earlier load (a picture, an
+    // index of where things lie) is out of date once this changes.
+    std::uint64_t load_count = 0;
 
     // A load never holds more than INT32_MAX records in an array, so the counts fit.
     std::int32_t node_count() const { return static_cast<std::int32_t>(nodes.size()); }

@@ -188,6 +188,7 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
                                             std::uint64_t thread_least) {
     std::string path(node_path);
     model.numbering_base = 0;
+    ++model.load_count;
 
     auto node_source = path.empty() ? nullptr : open(path);
     if (!node_source) {

@@ -63,6 +63,7 @@ TEST(NumberingBase, EachLoadDecidesAfresh) {
     EXPECT_EQ(model.numbering_base, 1);
     ASSERT_FALSE(read_into(model, square_with_first_label("0:")));
     EXPECT_EQ(model.numbering_base, 0);
+    EXPECT_EQ(model.load_count, 2u) << "each load is counted, so that its pictures are renewed";
 }
 
 TEST(MeshReader, ReadsEveryFieldOfAZeroBasedSet) {

@@ -131,7 +131,9 @@ void MeshIndex::CellLists::select(std::int32_t columns, std::int32_t first_colum
     }
 }
 
-MeshIndex::MeshIndex(const MeshModel& mesh) {
+MeshIndex::MeshIndex(const MeshModel& mesh)
+    : node_count_(mesh.nodes.size()), element_count_(mesh.elements.size()),
+      side_count_(mesh.sides.size()) {
     const Box box = grid_box(mesh);
     const double records =
         std::max({static_cast<double>(mesh.element_count()), mesh.side_count() / 2.0, 1.0});

@@ -27,6 +27,13 @@ public:
     // Whether `x` by `y` reaches over every cell: a selection would then hold everything.
     bool reaches_every_cell(MeshInterval x, MeshInterval y) const;
 
+    // Whether the index can be of `mesh`: the counts of its arrays are those it was made of.
+    // An index of another mesh would name records that are not there.
+    bool fits(const MeshModel& mesh) const {
+        return mesh.nodes.size() == node_count_ && mesh.elements.size() == element_count_ &&
+               mesh.sides.size() == side_count_;
+    }
+
     // The memory the index keeps, in bytes.
     std::size_t kept_bytes() const;
 
@@ -60,6 +67,9 @@ private:
     void index_elements(const MeshModel& mesh);
     void index_sides(const MeshModel& mesh);
 
+    std::size_t node_count_;
+    std::size_t element_count_;
+    std::size_t side_count_;
     Axis x_;
     Axis y_;
     CellLists elements_;

@@ -440,7 +440,7 @@ bool compose_numbers(const MeshModel& mesh, Canvas& canvas, const DigitAtlas& at
 Selection select(const MeshModel& mesh, const MeshIndex* index, const ViewTransform& view,
                  const NumberLayout& layout, const DeviceRect& clip) {
     Selection selection;
-    if (index == nullptr) {
+    if (index == nullptr || !index->fits(mesh)) {
         return selection;
     }
     constexpr double inf = std::numeric_limits<double>::infinity();

@@ -74,8 +74,15 @@ void load_test_rectangle() {
     std::copy(node_path.begin(), node_path.end(), path.begin());
     load_mesh_file_set(path.data());
     if (main_window != nullptr) {
-        redraw_main_window();
+        InvalidateRect(main_window, nullptr, TRUE);
     }
+}
+
+void show_mesh(MeshModel mesh) {
+    mesh.load_count = current_mesh().load_count + 1;
+    current_mesh() = std::move(mesh);
+    InvalidateRect(main_window, nullptr, TRUE);
+    UpdateWindow(main_window);
 }
 
 void pump_messages() {

@@ -4,6 +4,7 @@
 
 #include "dib_picture.h"
 #include "gdi_handles.h"
+#include "mesh_model.h"
 #include "pixel_picture.h"
 
 #include <cstdint>
@@ -23,6 +24,9 @@ std::string example_path(std::string_view file_name);
 // The example mesh of the tests: a 10 by 5 rectangle cut into two triangles by a diagonal whose
 // side is marked -1, so it is not drawn.
 void load_test_rectangle();
+
+// Makes `mesh` the program's mesh as a load would, and has the main window show it.
+void show_mesh(MeshModel mesh);
 
 // Removes every pending message of this thread, dispatching all but WM_QUIT.
 void pump_messages();
