@@ -77,6 +77,27 @@ void print_repaint_goals(const Figures& windows) {
     }
 }
 
+// The zoom and drag figures against their goals: a wheel step into step 8 or 24 within 30 ms at
+// 1M and 60 ms at 4M, a drag of 10 pixels within 10 ms at both.
+void print_view_goals(const Figures& windows) {
+    const struct {
+        std::string_view mesh;
+        double zoom_goal;
+    } goals[] = {{"1M-base0", 30.0}, {"4M-base0", 60.0}};
+    for (const auto& goal : goals) {
+        const auto zoom_8 = windows.get(std::string(figure::zoom_ms) + "_step8", goal.mesh);
+        const auto zoom_24 = windows.get(std::string(figure::zoom_ms) + "_step24", goal.mesh);
+        const auto pan = windows.get(figure::pan_ms, goal.mesh);
+        if (!zoom_8 || !zoom_24 || !pan) {
+            continue;
+        }
+        std::printf("Wine, %.*s: zoom step into 8 %.1f ms, into 24 %.1f ms (goal %.0f), drag of 10"
+                    " pixels %.1f ms (goal 10)\n",
+                    static_cast<int>(goal.mesh.size()), goal.mesh.data(), *zoom_8, *zoom_24,
+                    goal.zoom_goal, *pan);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -108,10 +129,13 @@ int main(int argc, char** argv) {
         print_table(stdout, windows);
         std::puts("\n== Repaints of the main window, 1024 x 768, under Wine ==");
         print_repaint_table(stdout, windows);
+        std::puts("\n== Zooming and moving the view, 1024 x 768, under Wine ==");
+        print_view_table(stdout, windows);
     }
     std::putchar('\n');
     print_headline(native, "native", 9.0);
     print_headline(windows, "Wine  ", 45.0);
     print_repaint_goals(windows);
+    print_view_goals(windows);
     return 0;
 }

@@ -157,3 +157,32 @@ void print_repaint_table(std::FILE* out, const Figures& figures) {
                " afresh keeps, and needs at most\n",
                out);
 }
+
+void print_view_table(std::FILE* out, const Figures& figures) {
+    std::fprintf(out, "%-11s | %9s %9s %7s | %9s %9s %7s | %9s\n", "mesh", "zoom 8", "plain",
+                 "ratio", "zoom 24", "plain", "ratio", "drag 10");
+    for (const std::string& mesh : figures.meshes()) {
+        const auto get = [&](std::string_view name, std::string_view step) {
+            return figures.get(std::string(name) + std::string(step), mesh);
+        };
+        const auto zoom_8 = get(figure::zoom_ms, "_step8");
+        if (!zoom_8) {
+            continue;
+        }
+        const auto plain_8 = get(figure::zoom_plain_ms, "_step8");
+        const auto zoom_24 = get(figure::zoom_ms, "_step24");
+        const auto plain_24 = get(figure::zoom_plain_ms, "_step24");
+        std::string line = cell(mesh, -11) + " | " + cell(zoom_8, 9, 2) + " " +
+                           cell(plain_8, 9, 1) + " " + cell(quotient(plain_8, zoom_8), 6, 1) + "x";
+        line += " | " + cell(zoom_24, 9, 2) + " " + cell(plain_24, 9, 1) + " " +
+                cell(quotient(plain_24, zoom_24), 6, 1) + "x";
+        line += " | " + cell(get(figure::pan_ms, ""), 9, 2);
+        std::fprintf(out, "%s\n", line.c_str());
+    }
+    std::fputs(
+        "ms, medians: a wheel step into zoom step 8 or 24 about the centre, until its picture"
+        " is shown; plain: every LineTo and TextOutA of that view on the window's DC; ratio:"
+        " plain / zoom; drag 10: a drag of 10 pixels at step 8, until the moved picture is"
+        " shown\n",
+        out);
+}

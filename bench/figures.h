@@ -31,6 +31,10 @@ inline constexpr std::string_view repaint_direct_ms = "repaint_direct_ms";   // 
 inline constexpr std::string_view pixels_differing = "pixels_differing";     // from the plain one
 inline constexpr std::string_view repaint_kept_bytes = "repaint_kept_bytes"; // the picture
 inline constexpr std::string_view repaint_peak_bytes = "repaint_peak_bytes"; // at most at once
+// Zoomed views of the main window under Wine; "_step8" or "_step24" follows the first two.
+inline constexpr std::string_view zoom_ms = "zoom_ms";             // a wheel step into the step
+inline constexpr std::string_view zoom_plain_ms = "zoom_plain_ms"; // the plain drawing there
+inline constexpr std::string_view pan_ms = "pan_ms";               // a drag of 10 px at step 8
 } // namespace figure
 
 // The name of a figure of one reader: "product_ms" for figure::load_ms.
@@ -60,3 +64,5 @@ private:
 void print_table(std::FILE* out, const Figures& figures);
 // One line per mesh of the main window's repaints under Wine, against the plain drawing.
 void print_repaint_table(std::FILE* out, const Figures& figures);
+// One line per mesh of the zoomed views under Wine, against the plain drawing of each.
+void print_view_table(std::FILE* out, const Figures& figures);

@@ -11,11 +11,15 @@
 //   direct   the painter on the paint DC itself, leaving out what cannot show but composing
 //            nothing: how the window painted before it kept a picture, and how it paints where
 //            no picture can be had
+//   zoom     a wheel step into zoom step 8 and into step 24 about the centre of the client area,
+//            until the picture of the new view is shown; with the plain drawing of each view
+//   drag     a drag of 10 pixels at step 8, until the moved picture is shown
 //
-// and checks that the window shows the plain drawing's pixels. It also tells the memory a
-// repaint takes besides the mesh: what stays (the picture) and the most it needs at once. Medians
-// of N runs after one that is not counted (N: 5, 3 from a million triangles, 1 at four million for
-// the slow plain and direct drawings); partial repaints are repeated into samples of half a second.
+// and checks that the window shows the plain drawing's pixels, at the fit and in every view. It
+// also tells the memory a repaint takes besides the mesh: what stays (the picture) and the most it
+// needs at once. Medians of N runs after one that is not counted (N: 5, 3 from a million triangles,
+// 1 at four million for the slow plain and direct drawings); partial repaints are repeated into
+// samples of half a second.
 //
 //   velmora_repaint_bench --meshes DIR [--figures FILE] [--sizes 100k,1M,4M] [--base 0|1]
 //                         [--repetitions N]
@@ -113,6 +117,45 @@ double repaint_ms(const RECT* part, bool afresh) {
     return ms;
 }
 
+// Turns the wheel by `notches` with the cursor at the centre of the client area; the
+// milliseconds until the picture of the new view is shown.
+double wheel_ms(int notches) {
+    POINT centre{client_width / 2, client_height / 2};
+    ClientToScreen(main_window, &centre);
+    const Clock::time_point start = Clock::now();
+    SendMessageA(main_window, WM_MOUSEWHEEL,
+                 MAKEWPARAM(0, static_cast<WORD>(static_cast<SHORT>(notches * WHEEL_DELTA))),
+                 MAKELPARAM(centre.x, centre.y));
+    UpdateWindow(main_window);
+    GdiFlush();
+    const double ms = milliseconds_since(start);
+    pump_messages();
+    return ms;
+}
+
+// Back to the fit with Home, then the wheel to `step`, its last notch timed.
+double zoom_to_step_ms(int step) {
+    SendMessageA(main_window, WM_KEYDOWN, VK_HOME, 0);
+    wheel_ms(step - 1);
+    return wheel_ms(1);
+}
+
+// Drags the picture `dx` pixels across; the milliseconds from the mouse's move until the moved
+// picture is shown.
+double drag_ms(int dx) {
+    constexpr int x = client_width / 2;
+    constexpr int y = client_height / 2;
+    SendMessageA(main_window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    const Clock::time_point start = Clock::now();
+    SendMessageA(main_window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + dx, y));
+    UpdateWindow(main_window);
+    GdiFlush();
+    const double ms = milliseconds_since(start);
+    SendMessageA(main_window, WM_LBUTTONUP, 0, MAKELPARAM(x + dx, y));
+    pump_messages();
+    return ms;
+}
+
 // What the client area shows, 0x00RRGGBB, top row first.
 std::vector<std::uint32_t> client_pixels() {
     const HDC window_dc = GetDC(main_window);
@@ -141,6 +184,15 @@ bool load(const std::string& node_path) {
     node_path.copy(path.data(), node_path.size());
     load_mesh_file_set(path.data());
     return true;
+}
+
+std::size_t pixels_differing(const std::vector<std::uint32_t>& a,
+                             const std::vector<std::uint32_t>& b) {
+    std::size_t differing = a.size() == b.size() ? 0 : std::max(a.size(), b.size());
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        differing += a[i] != b[i] ? 1 : 0;
+    }
+    return differing;
 }
 
 // The median of `repetitions` timed runs of a slow drawing, after one warming run where
@@ -232,10 +284,7 @@ int main(int argc, char** argv) {
         painting = Painting::product;
         repaint_ms(nullptr, true);
 
-        std::size_t differing = plain.size() == shown.size() ? 0 : plain.size();
-        for (std::size_t i = 0; i < std::min(plain.size(), shown.size()); ++i) {
-            differing += plain[i] != shown[i] ? 1 : 0;
-        }
+        std::size_t differing = pixels_differing(plain, shown);
         std::printf("%-11s full %7.1f ms, partial %6.2f ms, open %7.1f ms | plain %8.1f ms (%.1fx),"
                     " direct %8.1f ms | %zu pixels differ from the plain drawing | memory besides"
                     " the mesh %.1f MB kept, %.1f MB at most\n",
@@ -248,11 +297,52 @@ int main(int argc, char** argv) {
         figures.set(figure::open_ms, mesh.id(), opening.median());
         figures.set(figure::repaint_plain_ms, mesh.id(), plain_ms);
         figures.set(figure::repaint_direct_ms, mesh.id(), direct_ms);
-        figures.set(figure::pixels_differing, mesh.id(), static_cast<double>(differing));
         figures.set(figure::repaint_kept_bytes, mesh.id(), kept);
         figures.set(figure::repaint_peak_bytes, mesh.id(), peak);
+
+        // Zoomed views: a wheel step into step 8 and into step 24 about the centre, a drag of
+        // 10 pixels at step 8, and the plain drawing of each view; the drag's picture is
+        // checked after a drag there and back, moved and partly drawn twice.
+        for (const int step : {8, 24}) {
+            const double zoom_ms =
+                warm_median(repetitions, [step] { return zoom_to_step_ms(step); });
+            const std::vector<std::uint32_t> zoomed = client_pixels();
+            painting = Painting::plain;
+            const double zoom_plain_ms =
+                slow_median(slow_repetitions, !huge, [] { return repaint_ms(nullptr, false); });
+            const std::size_t zoom_differing = pixels_differing(client_pixels(), zoomed);
+            painting = Painting::product;
+            const std::string suffix = "_step" + std::to_string(step);
+            figures.set(std::string(figure::zoom_ms) + suffix, mesh.id(), zoom_ms);
+            figures.set(std::string(figure::zoom_plain_ms) + suffix, mesh.id(), zoom_plain_ms);
+            differing += zoom_differing;
+            std::printf("%-11s zoom step into %2d %7.2f ms | plain %8.1f ms | %zu pixels differ\n",
+                        mesh.id().c_str(), step, zoom_ms, zoom_plain_ms, zoom_differing);
+            std::fflush(stdout);
+        }
+        zoom_to_step_ms(8);
+        double direction = 1;
+        const double pan_ms = warm_median(repetitions, [&direction] {
+            direction = -direction;
+            return drag_ms(static_cast<int>(10 * direction));
+        });
+        drag_ms(10);
+        drag_ms(-10);
+        const std::vector<std::uint32_t> panned = client_pixels();
+        painting = Painting::plain;
+        repaint_ms(nullptr, false);
+        const std::size_t pan_differing = pixels_differing(client_pixels(), panned);
+        painting = Painting::product;
+        differing += pan_differing;
+        figures.set(figure::pan_ms, mesh.id(), pan_ms);
+        std::printf("%-11s drag of 10 pixels at step 8 %6.2f ms | %zu pixels differ\n",
+                    mesh.id().c_str(), pan_ms, pan_differing);
+        std::fflush(stdout);
+        SendMessageA(main_window, WM_KEYDOWN, VK_HOME, 0);
+        pump_messages();
+        figures.set(figure::pixels_differing, mesh.id(), static_cast<double>(differing));
         if (differing != 0) {
-            std::fprintf(stderr, "%.*s: the picture of %s differs from the plain drawing\n",
+            std::fprintf(stderr, "%.*s: a picture of %s differs from the plain drawing\n",
                          static_cast<int>(program.size()), program.data(), mesh.id().c_str());
         }
     }

@@ -58,9 +58,17 @@ void CoverageMask::cover_span(const Span& span) {
 
 bool CoverageMask::cover_if_open(const CellBox& box) {
     const Span span = span_of(box);
-    if (covers_span(span)) {
+    if (span.empty()) {
         return false;
     }
-    cover_span(span);
-    return true;
+    // One pass: setting bits that were set already changes nothing.
+    std::uint64_t open = 0;
+    for_each_word(span, [&](std::int64_t word, std::uint64_t bits) {
+        std::uint64_t* rows = column(word);
+        for (std::int64_t row = span.top; row < span.bottom; ++row) {
+            open |= bits & ~rows[row];
+            rows[row] |= bits;
+        }
+    });
+    return open != 0;
 }

@@ -40,17 +40,22 @@ void compose_number(const PixelPicture& picture, CoverageMask& written, const Di
                                 std::uint32_t* out = &picture.at(from, y);
                                 const std::int64_t row = y - top;
                                 // The digits left of the run are passed over; the run may cross
-                                // from one digit's cell into the next.
+                                // from one digit's cell into the next, and each digit's part of it
+                                // is one row of its cell.
                                 std::size_t k = 0;
                                 std::int64_t digit_left = left;
-                                for (std::int64_t x = from; x < to; ++x) {
-                                    std::size_t digit = digit_index(digits[k]);
-                                    while (x >= digit_left + atlas.widths[digit]) {
-                                        digit_left += atlas.widths[digit];
-                                        digit = digit_index(digits[++k]);
+                                for (std::int64_t x = from; x < to;) {
+                                    std::int32_t digit_width = atlas.widths[digit_index(digits[k])];
+                                    while (x >= digit_left + digit_width) {
+                                        digit_left += digit_width;
+                                        digit_width = atlas.widths[digit_index(digits[++k])];
                                     }
-                                    *out++ = atlas.cells[digit][static_cast<std::size_t>(
-                                        row * atlas.widths[digit] + (x - digit_left))];
+                                    const std::int64_t end = std::min(to, digit_left + digit_width);
+                                    const std::uint32_t* cell =
+                                        atlas.cells[digit_index(digits[k])].data() +
+                                        row * digit_width + (x - digit_left);
+                                    out = std::copy(cell, cell + (end - x), out);
+                                    x = end;
                                 }
                             });
 }

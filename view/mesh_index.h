@@ -1,31 +1,29 @@
-// Where the numbers and the sides of a mesh lie: a grid of cells over the mesh, each listing
-// the elements whose number is centred in it and the sides whose box starts in it. A view of a
-// part of the mesh then looks only at the elements and sides that can show in that part, not at
-// the whole mesh.
+// Where the numbers and the sides of a mesh lie, a block of consecutive records at a time: the
+// box of the number centres of every 64 elements and of the lines of every 64 sides. A mesh
+// numbers neighbours near each other, so a block's box is small, and a view of a part of the
+// mesh looks only at the blocks that can show in that part, not at the whole mesh. (Numbered at
+// random, every box is the whole mesh and every block is looked at: slow, not wrong.)
 #pragma once
 
-#include "index_set.h"
 #include "mesh_model.h"
 #include "view_transform.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
+// Records `first` to `end` (exclusive) of an array.
+struct RecordRange {
+    std::int32_t first;
+    std::int32_t end;
+};
+
 class MeshIndex {
 public:
+    static constexpr std::int32_t block_size = 64;
+
     // The index of `mesh` as it is now; it is of no use once the mesh changes.
     explicit MeshIndex(const MeshModel& mesh);
-
-    // Adds to `elements` every element whose number may be centred in `x` by `y`, the centre
-    // being 0.333 of the sum of its corners in any precision, and every element whose centre is
-    // not finite. Elements with a corner outside the node array are never drawn and never
-    // added.
-    void select_elements(MeshInterval x, MeshInterval y, IndexSet& elements) const;
-    // Adds to `sides` every side that is drawn (not marked -1, both nodes in the node array)
-    // whose box may meet `x` by `y`, and every such side with a coordinate that is not finite.
-    void select_sides(MeshInterval x, MeshInterval y, IndexSet& sides) const;
-    // Whether `x` by `y` reaches over every cell: a selection would then hold everything.
-    bool reaches_every_cell(MeshInterval x, MeshInterval y) const;
 
     // Whether the index can be of `mesh`: the counts of its arrays are those it was made of.
     // An index of another mesh would name records that are not there.
@@ -34,44 +32,53 @@ public:
                mesh.sides.size() == side_count_;
     }
 
+    // The blocks of elements, in order, whose numbers may be centred in `x` by `y`, the centre
+    // being 0.333 of the sum of the corners in any precision. Elements with a corner outside the
+    // node array are never drawn and leave a block's box as it is.
+    std::vector<RecordRange> elements_within(MeshInterval x, MeshInterval y) const;
+
+    // Whether every side whose box lies in `x` by `y` is sure to stay unseen.
+    template <typename Hidden>
+    std::vector<RecordRange> sides_within(MeshInterval x, MeshInterval y, Hidden&& hidden) const;
+    // The blocks of sides, in order, whose boxes may meet `x` by `y`, but not those whose every
+    // side lies where `hidden(x, y)` tells nothing shows. Sides that are not drawn (marked -1, a
+    // node outside the array) leave a block's box as it is.
+    std::vector<RecordRange> sides_within(MeshInterval x, MeshInterval y) const {
+        return sides_within(x, y, [](MeshInterval, MeshInterval) { return false; });
+    }
+
     // The memory the index keeps, in bytes.
     std::size_t kept_bytes() const;
 
 private:
-    // One axis of the grid: `cells` cells of `size` mesh units from `origin`.
-    struct Axis {
-        double origin = 0.0;
-        double size = 1.0;
-        double per_unit = 0.0; // cells per mesh unit
-        std::int32_t cells = 1;
-
-        static Axis spanning(double lo, double hi, std::int32_t cells);
-        // The cell of coordinate u, which must not be NaN; outside the grid, the nearest cell.
-        // Never decreasing in u, so that an interval's ends give the cells of everything in it.
-        std::int32_t cell_of(double u) const;
-    };
-    // Records listed cell by cell, cells row by row: the records of a run of cells in one row
-    // lie side by side.
-    struct CellLists {
-        std::vector<std::uint32_t> starts; // one more than there are cells
-        std::vector<std::int32_t> records;
-        std::vector<std::int32_t> everywhere; // records that go with every selection
-
-        void fill(const std::vector<std::uint32_t>& cell_of_record, std::size_t cells);
-        // Adds the records of every cell from `first_column` to `last_column` in every row from
-        // `first_row` to `last_row` of a grid `columns` wide, and those that go everywhere.
-        void select(std::int32_t columns, std::int32_t first_column, std::int32_t last_column,
-                    std::int32_t first_row, std::int32_t last_row, IndexSet& selection) const;
+    // A closed box of mesh coordinates; empty where lo > hi, everything where a record's
+    // coordinates are not finite.
+    struct Box {
+        MeshInterval x;
+        MeshInterval y;
     };
 
-    void index_elements(const MeshModel& mesh);
-    void index_sides(const MeshModel& mesh);
+    static bool meets(const Box& box, MeshInterval x, MeshInterval y);
+    // Adds block `block` of an array of `count` records to `ranges`, joined to the last range
+    // where they touch.
+    static void add_block(std::size_t block, std::size_t count, std::vector<RecordRange>& ranges);
 
     std::size_t node_count_;
     std::size_t element_count_;
     std::size_t side_count_;
-    Axis x_;
-    Axis y_;
-    CellLists elements_;
-    CellLists sides_;
+    std::vector<Box> element_boxes_;
+    std::vector<Box> side_boxes_;
 };
+
+template <typename Hidden>
+std::vector<RecordRange> MeshIndex::sides_within(MeshInterval x, MeshInterval y,
+                                                 Hidden&& hidden) const {
+    std::vector<RecordRange> ranges;
+    for (std::size_t block = 0; block < side_boxes_.size(); ++block) {
+        const Box& box = side_boxes_[block];
+        if (meets(box, x, y) && !hidden(box.x, box.y)) {
+            add_block(block, side_count_, ranges);
+        }
+    }
+    return ranges;
+}

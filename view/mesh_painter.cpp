@@ -3,7 +3,6 @@
 #include "certain_truncation.h"
 #include "coverage_mask.h"
 #include "digit_atlas.h"
-#include "index_set.h"
 
 #include <algorithm>
 #include <array>
@@ -130,15 +129,19 @@ void draw_side(LineBatch& lines, const DeviceRect& clip, const CoverageMask* und
 
 // The elements and sides a paint looks at: all of them where a selection is not set.
 struct Selection {
-    std::optional<IndexSet> elements;
-    std::optional<IndexSet> sides;
+    std::optional<std::vector<RecordRange>> elements;
+    std::optional<std::vector<RecordRange>> sides;
 };
 
 template <typename Visit>
 void for_each_element_descending(const MeshModel& mesh, const Selection& selection, Visit&& visit) {
     if (selection.elements) {
-        selection.elements->for_each_descending(
-            [&](std::size_t index) { visit(static_cast<std::int32_t>(index)); });
+        for (auto range = selection.elements->rbegin(); range != selection.elements->rend();
+             ++range) {
+            for (std::int32_t index = range->end - 1; index >= range->first; --index) {
+                visit(index);
+            }
+        }
         return;
     }
     for (std::int32_t index = mesh.element_count() - 1; index >= 0; --index) {
@@ -149,13 +152,24 @@ void for_each_element_descending(const MeshModel& mesh, const Selection& selecti
 template <typename Visit>
 void for_each_element_ascending(const MeshModel& mesh, const Selection& selection, Visit&& visit) {
     if (selection.elements) {
-        selection.elements->for_each_ascending(
-            [&](std::size_t index) { visit(static_cast<std::int32_t>(index)); });
+        for (const RecordRange& range : *selection.elements) {
+            for (std::int32_t index = range.first; index < range.end; ++index) {
+                visit(index);
+            }
+        }
         return;
     }
     for (std::int32_t index = 0; index < mesh.element_count(); ++index) {
         visit(index);
     }
+}
+
+std::size_t records_in(const std::vector<RecordRange>& ranges) {
+    std::size_t records = 0;
+    for (const RecordRange& range : ranges) {
+        records += static_cast<std::size_t>(range.end - range.first);
+    }
+    return records;
 }
 
 void draw_sides(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view,
@@ -165,25 +179,37 @@ void draw_sides(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
         return;
     }
     LineBatch lines(canvas);
-    if (selection.sides) {
-        // A few sides of many: each converts its own nodes.
-        selection.sides->for_each_ascending([&](std::size_t index) {
-            const MeshSide& side = mesh.sides[index];
-            if (drawn_side(mesh, side)) {
-                const MeshNode& a = node_at(mesh, side.node_a);
-                const MeshNode& b = node_at(mesh, side.node_b);
-                draw_side(lines, clip, under_numbers, device_point(view, a.x, a.y),
-                          device_point(view, b.x, b.y));
+    // A few sides of many convert their own nodes; many convert every node once.
+    if (selection.sides && 2 * records_in(*selection.sides) < mesh.nodes.size()) {
+        for (const RecordRange& range : *selection.sides) {
+            for (std::int32_t index = range.first; index < range.end; ++index) {
+                const MeshSide& side = mesh.sides[static_cast<std::size_t>(index)];
+                if (drawn_side(mesh, side)) {
+                    const MeshNode& a = node_at(mesh, side.node_a);
+                    const MeshNode& b = node_at(mesh, side.node_b);
+                    draw_side(lines, clip, under_numbers, device_point(view, a.x, a.y),
+                              device_point(view, b.x, b.y));
+                }
             }
-        });
+        }
         return;
     }
     const std::vector<DevicePoint> points = device_points(mesh, view);
-    for (const MeshSide& side : mesh.sides) {
-        if (drawn_side(mesh, side)) {
-            draw_side(lines, clip, under_numbers, points[static_cast<std::size_t>(side.node_a)],
-                      points[static_cast<std::size_t>(side.node_b)]);
+    const auto draw_range = [&](std::int32_t first, std::int32_t end) {
+        for (std::int32_t index = first; index < end; ++index) {
+            const MeshSide& side = mesh.sides[static_cast<std::size_t>(index)];
+            if (drawn_side(mesh, side)) {
+                draw_side(lines, clip, under_numbers, points[static_cast<std::size_t>(side.node_a)],
+                          points[static_cast<std::size_t>(side.node_b)]);
+            }
         }
+    };
+    if (!selection.sides) {
+        draw_range(0, mesh.side_count());
+        return;
+    }
+    for (const RecordRange& range : *selection.sides) {
+        draw_range(range.first, range.end);
     }
 }
 
@@ -435,40 +461,46 @@ bool compose_numbers(const MeshModel& mesh, Canvas& canvas, const DigitAtlas& at
     return true;
 }
 
-// What the index tells of the elements and sides that can show in the clip box: a number's
-// point lies within its cell's size of the box, a line's box meets it.
-Selection select(const MeshModel& mesh, const MeshIndex* index, const ViewTransform& view,
-                 const NumberLayout& layout, const DeviceRect& clip) {
-    Selection selection;
-    if (index == nullptr || !index->fits(mesh)) {
-        return selection;
-    }
+// The elements whose numbers can show in the clip box, as the index tells them: a number's
+// point lies within its cell's size of the box.
+std::vector<RecordRange> select_elements(const MeshIndex& index, const ViewTransform& view,
+                                         const NumberLayout& layout, const DeviceRect& clip) {
     constexpr double inf = std::numeric_limits<double>::infinity();
-    MeshInterval number_x{-inf, inf};
+    MeshInterval x{-inf, inf};
     if (layout.digit_widths) {
         const std::int64_t widest_digit =
             *std::max_element(layout.digit_widths->begin(), layout.digit_widths->end());
         const std::int64_t reach = widest_digit * max_number_length / 2 + 2;
-        number_x =
-            device_preimage(view.scale, view.offset_x, 0.0, view.pan_x,
+        x = device_preimage(view.scale, view.offset_x, 0.0, view.pan_x,
                             std::int64_t{clip.left} - reach, std::int64_t{clip.right} + reach);
     }
-    const MeshInterval number_y = device_preimage(
-        -view.scale, view.offset_y, layout.half_text, view.pan_y,
-        std::int64_t{clip.top} - layout.text_height - 1, std::int64_t{clip.bottom} + 1);
-    if (!index->reaches_every_cell(number_x, number_y)) {
-        selection.elements.emplace(mesh.elements.size());
-        index->select_elements(number_x, number_y, *selection.elements);
+    const MeshInterval y = device_preimage(-view.scale, view.offset_y, layout.half_text, view.pan_y,
+                                           std::int64_t{clip.top} - layout.text_height - 1,
+                                           std::int64_t{clip.bottom} + 1);
+    return index.elements_within(x, y);
+}
+
+// The sides whose lines can show in the clip box, as the index tells them: a line's box meets
+// the box, and does not lie wholly under the numbers' cells.
+std::vector<RecordRange> select_sides(const MeshIndex& index, const ViewTransform& view,
+                                      const DeviceRect& clip, const CoverageMask* under_numbers) {
+    const MeshInterval x = device_preimage(view.scale, view.offset_x, 0.0, view.pan_x,
+                                           std::int64_t{clip.left} - 1, clip.right);
+    const MeshInterval y = device_preimage(-view.scale, view.offset_y, 0.0, view.pan_y,
+                                           std::int64_t{clip.top} - 1, clip.bottom);
+    if (under_numbers == nullptr) {
+        return index.sides_within(x, y);
     }
-    const MeshInterval side_x = device_preimage(view.scale, view.offset_x, 0.0, view.pan_x,
-                                                std::int64_t{clip.left} - 1, clip.right);
-    const MeshInterval side_y = device_preimage(-view.scale, view.offset_y, 0.0, view.pan_y,
-                                                std::int64_t{clip.top} - 1, clip.bottom);
-    if (!index->reaches_every_cell(side_x, side_y)) {
-        selection.sides.emplace(mesh.sides.size());
-        index->select_sides(side_x, side_y, *selection.sides);
-    }
-    return selection;
+    // Device points never decrease along either axis of the mesh (nor increase, for a negative
+    // scale), so the corners of an area give the box of every point in it.
+    return index.sides_within(x, y, [&](MeshInterval area_x, MeshInterval area_y) {
+        const DevicePoint a = to_device(view, area_x.lo, area_y.lo);
+        const DevicePoint b = to_device(view, area_x.hi, area_y.hi);
+        return within_exact_line_reach(a) && within_exact_line_reach(b) &&
+               under_numbers->covers({std::min(a.x, b.x), std::min(a.y, b.y),
+                                      std::int64_t{std::max(a.x, b.x)} + 1,
+                                      std::int64_t{std::max(a.y, b.y)} + 1});
+    });
 }
 
 } // namespace
@@ -482,10 +514,19 @@ void paint_mesh(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
     const DigitAtlas* atlas = usable_atlas(canvas, layout, text_height);
     layout.odd_width_rounds_up = atlas != nullptr && atlas->odd_width_rounds_up;
     const DeviceRect clip = canvas.clip_box();
-    const Selection selection = select(mesh, index, view, layout, clip);
-
+    if (index != nullptr && !index->fits(mesh)) {
+        index = nullptr;
+    }
+    Selection selection;
+    if (index != nullptr) {
+        selection.elements = select_elements(*index, view, layout, clip);
+    }
     const NumberCover cover = cover_numbers(mesh, view, layout, clip, selection);
-    draw_sides(mesh, canvas, view, clip, cover.covered ? &*cover.covered : nullptr, selection);
+    const CoverageMask* under_numbers = cover.covered ? &*cover.covered : nullptr;
+    if (index != nullptr) {
+        selection.sides = select_sides(*index, view, clip, under_numbers);
+    }
+    draw_sides(mesh, canvas, view, clip, under_numbers, selection);
     if (atlas == nullptr ||
         !compose_numbers(mesh, canvas, *atlas, view, layout, clip, cover, selection)) {
         draw_numbers(mesh, canvas, view, layout, clip, cover, selection);
