@@ -4,102 +4,26 @@
 // window's picture, whole and in part, with the window's own font and with others.
 #include "digit_atlas_capture.h"
 #include "gdi_canvas.h"
+#include "grid_mesh.h"
 #include "main_window.h"
+#include "mesh_index.h"
 #include "mesh_model.h"
 #include "mesh_painter.h"
 #include "picture_canvas.h"
 #include "plain_canvas.h"
 #include "shell_state.h"
 #include "shell_test_support.h"
+#include "zoom_view.h"
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace {
-
-struct MeshShape {
-    int columns;
-    int rows;
-    double x0 = 0.0;
-    double y0 = 0.0;
-    std::int32_t base = 0;
-    double jitter = 0.0;   // how far inner nodes move, at random, in cells: lines run every way
-    bool oddities = false; // nodes at NaN and infinities, references to nodes that do not exist
-    bool numbered = true;  // false: sides only, every line in view, however short
-};
-
-// A rectangle of unit cells from (x0, y0), each cut into two triangles, with every edge a side;
-// every seventh side is marked -1.
-MeshModel grid_mesh(const MeshShape& shape) {
-    std::vector<MeshNode> nodes;
-    std::vector<MeshElement> elements;
-    std::vector<MeshSide> sides;
-    const auto node = [&](int i, int j) { return j * (shape.columns + 1) + i; };
-    std::uint32_t random = 12345;
-    const auto wobble = [&] {
-        random = random * 1664525 + 1013904223;
-        return shape.jitter * (static_cast<double>(random >> 8) / (1 << 24) * 2.0 - 1.0);
-    };
-    for (int j = 0; j <= shape.rows; ++j) {
-        for (int i = 0; i <= shape.columns; ++i) {
-            const bool inner = i > 0 && j > 0 && i < shape.columns && j < shape.rows;
-            const double dx = inner ? wobble() : 0.0;
-            const double dy = inner ? wobble() : 0.0;
-            nodes.push_back({shape.x0 + i + dx, shape.y0 + j + dy, 0});
-        }
-    }
-    for (int j = 0; j < shape.rows; ++j) {
-        for (int i = 0; i < shape.columns; ++i) {
-            elements.push_back({node(i, j), node(i + 1, j), node(i + 1, j + 1), 0, 0, 0});
-            elements.push_back({node(i, j), node(i + 1, j + 1), node(i, j + 1), 0, 0, 0});
-            sides.push_back({0, 0, node(i, j), node(i + 1, j), 0});
-            sides.push_back({0, 0, node(i, j), node(i, j + 1), 0});
-            sides.push_back({0, 0, node(i + 1, j + 1), node(i, j), 0});
-        }
-    }
-    for (std::size_t k = 0; k < sides.size(); k += 7) {
-        sides[k].mark = -1;
-    }
-    if (shape.oddities) {
-        constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-        constexpr double inf = std::numeric_limits<double>::infinity();
-        const auto first_odd = static_cast<std::int32_t>(nodes.size());
-        const std::int32_t missing = first_odd + 4;
-        nodes.push_back({nan, nan, 0});
-        nodes.push_back({inf, shape.y0 + 1.5, 0});
-        nodes.push_back({-inf, -inf, 0});
-        nodes.push_back({shape.x0 + 2.5, nan, 0});
-        for (std::int32_t odd = first_odd; odd < missing; ++odd) {
-            sides.push_back({0, 0, node(1, 1), odd, 0});
-            sides.push_back({0, 0, odd, node(shape.columns / 2, shape.rows / 2), 0});
-            elements.push_back({node(2, 1), odd, node(3, 2), 0, 0, 0});
-        }
-        sides.push_back({0, 0, node(0, 0), missing, 0});
-        sides.push_back({0, 0, -1, node(1, 1), 0});
-        elements.push_back({node(0, 0), node(1, 0), missing, 0, 0, 0});
-        elements.push_back({-7, node(1, 0), node(1, 1), 0, 0, 0});
-    }
-    if (!shape.numbered) {
-        elements.clear();
-    }
-    MeshModel mesh;
-    mesh.nodes = RecordArray<MeshNode>::zero_filled(nodes.size()).value();
-    std::copy(nodes.begin(), nodes.end(), mesh.nodes.begin());
-    mesh.elements = RecordArray<MeshElement>::zero_filled(elements.size()).value();
-    std::copy(elements.begin(), elements.end(), mesh.elements.begin());
-    mesh.sides = RecordArray<MeshSide>::zero_filled(sides.size()).value();
-    std::copy(sides.begin(), sides.end(), mesh.sides.begin());
-    mesh.numbering_base = shape.base;
-    mesh.x_min = std::min(shape.x0, 0.0);
-    mesh.y_min = std::min(shape.y0, 0.0);
-    mesh.x_max = std::max(shape.x0 + shape.columns, 0.0);
-    mesh.y_max = std::max(shape.y0 + shape.rows, 0.0);
-    return mesh;
-}
 
 enum class Font {
     window,      // the device context's own: the raster System font
@@ -142,6 +66,33 @@ std::set<std::uint32_t> colours_of(const Picture& picture) {
     return colours;
 }
 
+// A view the user zoomed and moved: `step` steps about `about`, then a pan; step -1 is the
+// deepest the view goes, moved to put the mesh's first node in the middle, so that its lines
+// run out to points millions of pixels away.
+struct Zoom {
+    int step = 0;
+    DevicePoint about{};
+    DevicePoint pan{};
+};
+
+ViewTransform zoomed_view(const MeshModel& mesh, const DeviceRect& frame, const Zoom& zoom) {
+    const ViewFit fit = compute_view_fit(mesh, frame);
+    const int step = zoom.step < 0 ? deepest_zoom_step : zoom.step;
+    const DevicePoint about =
+        zoom.step < 0 ? to_device(fit, mesh.nodes[0].x, mesh.nodes[0].y) : zoom.about;
+    ZoomView view;
+    for (int k = 1; k <= step && view.zoom_to(k, about, fit, mesh); ++k) {
+    }
+    EXPECT_TRUE(zoom.step < 0 || view.step() == zoom.step);
+    EXPECT_GE(view.step(), step < 24 ? step : 24);
+    if (zoom.step < 0) {
+        const DevicePoint node = to_device(view.transform(fit), mesh.nodes[0].x, mesh.nodes[0].y);
+        view.pan_by(frame.right / 2 - node.x, frame.bottom / 2 - node.y);
+    }
+    view.pan_by(zoom.pan.x, zoom.pan.y);
+    return view.transform(fit);
+}
+
 struct IdentityCase {
     const char* name;
     MeshShape shape;
@@ -149,6 +100,8 @@ struct IdentityCase {
     int height;
     Font font;
     bool composed; // whether the numbers are composed from the digit atlas
+    Zoom zoom{};
+    bool in_view = true; // whether any of the mesh is in view
 };
 
 TEST(PaintIdentity, PicturesInMemoryMatchThePlainDrawing) {
@@ -180,34 +133,94 @@ TEST(PaintIdentity, PicturesInMemoryMatchThePlainDrawing) {
         {"antialiased, sparse", {8, 5, -4, -1, 0, 0.4}, 400, 300, Font::antialiased, true},
         {"italic, sparse", {8, 5, -4, -1, 0}, 400, 300, Font::italic, false},
         {"italic, dense", {60, 30, 0, 0, 1, 0.2}, 400, 300, Font::italic, false},
+        {"dense, zoomed about a corner",
+         {300, 170, 0, 0, 1, 0.45},
+         640,
+         480,
+         Font::window,
+         true,
+         {9, {560, 150}, {0, 0}}},
+        {"around the origin, zoomed and moved",
+         {40, 30, -20, -15, 0, 0.3},
+         640,
+         480,
+         Font::window,
+         true,
+         {17, {320, 240}, {-35, 81}}},
+        {"NaN, infinities and missing nodes, zoomed",
+         {12, 7, -3, -2, 1, 0.3, true},
+         500,
+         300,
+         Font::window,
+         true,
+         {13, {130, 170}, {5, -3}}},
+        {"at the deepest step",
+         {12, 7, -3, -2, 1, 0.3, true},
+         500,
+         300,
+         Font::window,
+         true,
+         {-1, {251, 149}, {0, 0}}},
+        {"moved far off the mesh",
+         {30, 20, 0, 0, 0, 0.2},
+         400,
+         300,
+         Font::window,
+         true,
+         {6, {200, 150}, {1 << 26, -(1 << 26)}},
+         false},
+        {"zoomed into one pixel", {30, 20, 0, 0, 1}, 1, 1, Font::window, true, {5, {0, 0}}},
+        {"antialiased, zoomed",
+         {120, 60, 0, 0, 1, 0.3},
+         640,
+         480,
+         Font::antialiased,
+         true,
+         {12, {50, 400}, {0, 0}}},
+        {"italic, zoomed",
+         {60, 30, 0, 0, 1, 0.2},
+         400,
+         300,
+         Font::italic,
+         false,
+         {8, {300, 150}, {-11, 0}}},
     };
     for (const IdentityCase& c : cases) {
         SCOPED_TRACE(c.name);
         const MeshModel mesh = grid_mesh(c.shape);
         const UniqueFont font = make_font(c.font);
         const DeviceRect frame{0, 0, c.width, c.height};
+        const ViewTransform view = zoomed_view(mesh, frame, c.zoom);
+        // Zoomed in, the painter looks only at what the index finds in view.
+        const MeshIndex index(mesh);
+        const MeshIndex* zoomed = c.zoom.step != 0 ? &index : nullptr;
 
         const FontedPicture plain(c.width, c.height, font.get());
         PlainCanvas everything(plain.picture.dc());
-        paint_mesh(mesh, everything, frame);
+        paint_mesh(mesh, everything, view);
         const FontedPicture skipped(c.width, c.height, font.get());
         GdiCanvas gdi(skipped.picture.dc());
-        paint_mesh(mesh, gdi, frame);
+        paint_mesh(mesh, gdi, view, zoomed);
         const FontedPicture composed(c.width, c.height, font.get());
         DigitAtlasCache digits;
         PictureCanvas picture_canvas(composed.picture.dc(), composed.picture.pixels(), digits,
                                      frame);
-        paint_mesh(mesh, picture_canvas, frame);
+        paint_mesh(mesh, picture_canvas, view, zoomed);
 
         EXPECT_EQ(everything.texts > 0, c.shape.numbered);
+        if (c.zoom.step != 0) {
+            EXPECT_GT(std::abs(view.scale), std::abs(compute_view_fit(mesh, frame).scale))
+                << "not zoomed in";
+        }
         EXPECT_EQ(picture_canvas.digit_atlas() != nullptr, c.composed);
         EXPECT_TRUE(skipped.picture.same_pixels(plain.picture));
         EXPECT_TRUE(composed.picture.same_pixels(plain.picture));
-        if (c.width * c.height > 10000 && c.shape.numbered) {
+        const bool large = c.width * c.height > 10000 && c.in_view;
+        if (large && c.shape.numbered && c.zoom.step >= 0) {
             EXPECT_GT(plain.picture.count(rgb_red, RECT{0, 0, c.width, c.height}), 0);
         }
-        if (c.width * c.height > 10000 &&
-            (c.shape.columns * c.shape.rows < 100 || !c.shape.numbered)) {
+        if (large &&
+            (c.shape.columns * c.shape.rows < 100 || !c.shape.numbered || c.zoom.step < 0)) {
             EXPECT_GT(plain.picture.count(rgb_black, RECT{0, 0, c.width, c.height}), 0)
                 << "lines show between the numbers of a sparse mesh";
         }
@@ -364,6 +377,118 @@ TEST_F(MainWindowPicture, ANewMeshOrChangedSystemColoursDrawThePictureAfresh) {
     SendMessageA(main_window, WM_SYSCOLORCHANGE, 0, 0);
     UpdateWindow(main_window);
     EXPECT_TRUE(capture_client_area(main_window)->same_pixels(*first));
+}
+
+// Zoomed and moved by the wheel, drags and keys, the window shows the plain drawing of its
+// view every time; moved by whole pixels, the picture moves and only what comes into view is
+// drawn, and this is what proves the two the same.
+TEST_F(MainWindowPicture, ZoomedAndMovedViewsMatchThePlainDrawing) {
+    set_client_size(640, 480);
+    show(grid_mesh({150, 90, -30, -20, 1, 0.4, true}));
+    const struct {
+        const char* name;
+        std::function<void()> act;
+    } actions[] = {
+        {"the wheel, one notch in",
+         [] {
+             turn_wheel(120, {500, 100});
+         }},
+        {"three notches at once",
+         [] {
+             turn_wheel(360, {200, 333});
+         }},
+        {"a drag",
+         [] {
+             drag({300, 200}, {{310, 180}, {263, 251}});
+         }},
+        {"the right arrow", [] { press_key(VK_RIGHT); }},
+        {"the up arrow", [] { press_key(VK_UP); }},
+        {"a drag of one pixel",
+         [] {
+             drag({10, 10}, {{11, 10}});
+         }},
+        {"a drag beyond the window",
+         [] {
+             drag({600, 400}, {{-200, 900}});
+         }},
+        {"plus", [] { press_key(VK_OEM_PLUS); }},
+        {"a drag up and left",
+         [] {
+             drag({400, 300}, {{20, 15}});
+         }},
+        {"the keypad's minus", [] { press_key(VK_SUBTRACT); }},
+        {"many notches in",
+         [] {
+             turn_wheel(20 * 120, {321, 240});
+         }},
+        {"the left and down arrows",
+         [] {
+             press_key(VK_LEFT);
+             press_key(VK_DOWN);
+         }},
+    };
+    int with_numbers = 0;
+    for (const auto& action : actions) {
+        SCOPED_TRACE(action.name);
+        action.act();
+        UpdateWindow(main_window);
+        const auto shown = capture_client_area(main_window);
+        EXPECT_TRUE(shown->same_pixels(*plainly_painted()));
+        with_numbers += shown->count(rgb_red, RECT{0, 0, 640, 460}) > 0 ? 1 : 0;
+    }
+    EXPECT_GE(with_numbers, 8) << "most views show some of the mesh";
+}
+
+TEST_F(MainWindowPicture, BackAtTheFitTheWindowShowsTheFittedPicture) {
+    set_client_size(640, 480);
+    const MeshShape shape{80, 50, 0, 0, 0, 0.3};
+    show(grid_mesh(shape));
+    const auto fitted = capture_client_area(main_window);
+    const struct {
+        const char* name;
+        std::function<void()> back;
+    } ways_back[] = {
+        {"the wheel out to step 0",
+         [] {
+             turn_wheel(-5 * 120, {17, 460});
+         }},
+        {"Home", [] { press_key(VK_HOME); }},
+        {"a new mesh", [&] { show(grid_mesh(shape)); }},
+    };
+    for (const auto& way : ways_back) {
+        SCOPED_TRACE(way.name);
+        turn_wheel(5 * 120, {400, 120});
+        drag({100, 100}, {{140, 77}});
+        UpdateWindow(main_window);
+        EXPECT_FALSE(capture_client_area(main_window)->same_pixels(*fitted));
+        way.back();
+        UpdateWindow(main_window);
+        EXPECT_TRUE(capture_client_area(main_window)->same_pixels(*fitted));
+    }
+}
+
+TEST_F(MainWindowPicture, ResizesWhileZoomedKeepTheCentreAndMatchThePlainDrawing) {
+    set_client_size(640, 480);
+    show(grid_mesh({40, 25, -5, 0, 1, 0.3, true}));
+    turn_wheel(6 * 120, {300, 250});
+    constexpr double x = 11.25; // a mesh point near the middle
+    constexpr double y = 9.5;
+    DeviceSize size{640, 480};
+    DevicePoint before = to_device(main_window_view(), x, y);
+    const std::vector<DeviceSize> sizes{{800, 600}, {123, 457}, {41, 21}, {7, 3}, {641, 81}};
+    for (const DeviceSize next : sizes) {
+        SCOPED_TRACE(testing::Message() << next.width << " x " << next.height);
+        set_client_size(next.width, next.height);
+        RECT client{};
+        GetClientRect(main_window, &client);
+        const DeviceSize now{client.right, client.bottom};
+        const DevicePoint after = to_device(main_window_view(), x, y);
+        EXPECT_EQ(after.x - before.x, now.width / 2 - size.width / 2);
+        EXPECT_EQ(after.y - before.y, now.height / 2 - size.height / 2);
+        EXPECT_TRUE(capture_client_area(main_window)->same_pixels(*plainly_painted()));
+        size = now;
+        before = after;
+    }
 }
 
 } // namespace

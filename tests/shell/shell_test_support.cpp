@@ -85,6 +85,25 @@ void show_mesh(MeshModel mesh) {
     UpdateWindow(main_window);
 }
 
+void turn_wheel(int delta, POINT at) {
+    ClientToScreen(main_window, &at);
+    SendMessageA(main_window, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(delta)),
+                 MAKELPARAM(at.x, at.y));
+}
+
+void drag(POINT from, const std::vector<POINT>& to) {
+    SendMessageA(main_window, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+    for (const POINT& point : to) {
+        SendMessageA(main_window, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(point.x, point.y));
+    }
+    const POINT last = to.empty() ? from : to.back();
+    SendMessageA(main_window, WM_LBUTTONUP, 0, MAKELPARAM(last.x, last.y));
+}
+
+void press_key(WPARAM key) {
+    SendMessageA(main_window, WM_KEYDOWN, key, 0);
+}
+
 void pump_messages() {
     MSG message{};
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -28,6 +28,13 @@ void load_test_rectangle();
 // Makes `mesh` the program's mesh as a load would, and has the main window show it.
 void show_mesh(MeshModel mesh);
 
+// The user's hand on the main window, as the messages it sends: the wheel turned by `delta`
+// with the cursor at client point `at`; the left button pressed at `from`, the mouse moved to
+// each of `to` and let go at the last; a key pressed.
+void turn_wheel(int delta, POINT at);
+void drag(POINT from, const std::vector<POINT>& to);
+void press_key(WPARAM key);
+
 // Removes every pending message of this thread, dispatching all but WM_QUIT.
 void pump_messages();
 
