@@ -11,6 +11,8 @@
 //             clip box's four edges (no clipping unless the part holds all four); then ten
 //             bytes, the widths of the digits 0 to 9 (none unless the part holds all ten);
 //             after these 46 bytes, the sizes of the reads the second set's files hand out
+//   7         changes to the view, zooms, moves and resizes, painted one after the other (see
+//             fuzz_read_and_paint.cpp); without the part, a fixed series of them
 //
 // A part that the input does not reach is a file that cannot be opened. The first set's files
 // hand out all that is asked of them, as files on disk do, and where the input's size is a
@@ -136,8 +138,9 @@ struct FileSetParts {
 struct FuzzInput {
     FileSetParts first;
     FileSetParts second;
-    std::string_view extra;      // part 6
-    std::string_view read_sizes; // of the second set's files
+    std::string_view extra;                       // part 6
+    std::string_view read_sizes;                  // of the second set's files
+    std::optional<std::string_view> view_changes; // part 7
 
     // The first set's element file is read on a thread of its own, as a large one is, in one
     // input of eight: a thread costs more than the rest of a run under the sanitizers.
@@ -166,6 +169,7 @@ inline FuzzInput parse_input(const std::uint8_t* data, std::size_t size) {
     input.read_sizes = input.extra.size() > read_sizes_offset
                            ? input.extra.substr(read_sizes_offset)
                            : default_read_sizes;
+    input.view_changes = part(7);
     return input;
 }
 

@@ -14,15 +14,21 @@
 // - where the canvas offers a digit atlas (of any widths, height and centring) and its pixels,
 //   the numbers composed into them give the picture of the plain paint too, and the painter
 //   draws no number as text unless the atlas does not fit the canvas's font;
+// - so it is in every view the user can make by zooming, moving and resizing, painted with the
+//   mesh's index, and where a view moved by whole pixels would move the picture instead of
+//   drawing it, the moved picture is the new view's;
 // - reading the same set twice into one model gives the same model again, whether the files
 //   hand out their bytes all at once or in reads of any sizes.
 #include "file_set_input.h"
 #include "fuzz_check.h"
+#include "mesh_index.h"
 #include "mesh_painter.h"
 #include "mesh_reader.h"
 #include "model_difference.h"
 #include "picture.h"
+#include "picture_scroll.h"
 #include "view_fit.h"
+#include "zoom_view.h"
 
 #include <algorithm>
 #include <charconv>
@@ -51,17 +57,17 @@ struct PlainPaint {
     std::vector<std::pair<DevicePoint, std::string>> texts;
 };
 
-PlainPaint plain_paint(const MeshModel& mesh, const ViewFit& fit, std::int32_t text_height) {
+PlainPaint plain_paint(const MeshModel& mesh, const ViewTransform& view, std::int32_t text_height) {
     PlainPaint paint;
     for (const MeshSide& side : mesh.sides) {
         if (side.mark != -1 && valid_node(mesh, side.node_a) && valid_node(mesh, side.node_b)) {
             const MeshNode& a = mesh.nodes[static_cast<std::size_t>(side.node_a)];
             const MeshNode& b = mesh.nodes[static_cast<std::size_t>(side.node_b)];
-            paint.lines.emplace_back(to_device(fit, a.x, a.y), to_device(fit, b.x, b.y));
+            paint.lines.emplace_back(to_device(view, a.x, a.y), to_device(view, b.x, b.y));
         }
     }
     using Extended = long double;
-    const Extended scale = fit.scale;
+    const Extended scale = view.scale;
     const Extended factor = 0.333;
     for (std::size_t i = 0; i < mesh.elements.size(); ++i) {
         const MeshElement& e = mesh.elements[i];
@@ -74,8 +80,10 @@ PlainPaint plain_paint(const MeshModel& mesh, const ViewFit& fit, std::int32_t t
         const MeshNode& c = mesh.nodes[static_cast<std::size_t>(e.node_c)];
         const Extended cx = factor * (Extended{b.x} + a.x + c.x);
         const Extended cy = factor * (Extended{b.y} + a.y + c.y);
-        const DevicePoint point{truncate_to_int32(scale * cx + fit.offset_x),
-                                truncate_to_int32((-scale * cy + fit.offset_y) - text_height / 2)};
+        const DevicePoint point =
+            add_pan({truncate_to_int32(scale * cx + view.offset_x),
+                     truncate_to_int32((-scale * cy + view.offset_y) - text_height / 2)},
+                    view);
         paint.texts.emplace_back(
             point, std::to_string(static_cast<std::int64_t>(i) + mesh.numbering_base));
     }
@@ -90,10 +98,10 @@ PlainPaint plain_paint(const MeshModel& mesh, const ViewFit& fit, std::int32_t t
 // of the plain paint where one is affordable.
 class CheckingCanvas final : public Canvas {
 public:
-    CheckingCanvas(const MeshModel& mesh, DeviceRect rect, std::int32_t text_height,
+    CheckingCanvas(const MeshModel& mesh, const ViewTransform& view, std::int32_t text_height,
                    DeviceRect clip, std::optional<DigitWidths> digit_widths,
                    std::optional<DigitAtlas> atlas)
-        : mesh_(mesh), fit_(compute_view_fit(mesh, rect)), text_height_(text_height), clip_(clip),
+        : mesh_(mesh), view_(view), text_height_(text_height), clip_(clip),
           digit_widths_(digit_widths), atlas_(std::move(atlas)) {}
 
     const DigitAtlas* digit_atlas() override {
@@ -207,7 +215,7 @@ public:
         }
         // The numbers drawn are those of the plain paint, at the same points; without text
         // widths only those whose cells, of any width, miss the clip box are left out.
-        const PlainPaint plain = plain_paint(mesh_, fit_, text_height_);
+        const PlainPaint plain = plain_paint(mesh_, view_, text_height_);
         const std::int64_t cell_height = std::max(text_height_, 1);
         auto drawn = texts_.begin();
         for (const auto& [point, text] : plain.texts) {
@@ -247,7 +255,7 @@ private:
 
     void check_composed() const {
         check(pixels_asked_, "the atlas was not used");
-        const PlainPaint plain = plain_paint(mesh_, fit_, text_height_);
+        const PlainPaint plain = plain_paint(mesh_, view_, text_height_);
         if (!composed_ || !affordable(plain)) {
             return;
         }
@@ -318,12 +326,12 @@ private:
 
     DevicePoint from_point(std::size_t side) const {
         const MeshNode& a = mesh_.nodes[static_cast<std::size_t>(mesh_.sides[side].node_a)];
-        return to_device(fit_, a.x, a.y);
+        return to_device(view_, a.x, a.y);
     }
 
     DevicePoint to_point(std::size_t side) const {
         const MeshNode& b = mesh_.nodes[static_cast<std::size_t>(mesh_.sides[side].node_b)];
-        return to_device(fit_, b.x, b.y);
+        return to_device(view_, b.x, b.y);
     }
 
     // A line of no length draws nothing, and a one-pixel line's pixels lie in the box of its
@@ -348,7 +356,7 @@ private:
     }
 
     const MeshModel& mesh_;
-    ViewFit fit_;
+    ViewTransform view_;
     std::int32_t text_height_;
     DeviceRect clip_;
     std::optional<DigitWidths> digit_widths_;
@@ -424,23 +432,28 @@ const Paint fixed_paints[] = {
 // holds far fewer, so the rest are a zero-filled tail, all alike.
 constexpr std::size_t many_records = std::size_t{1} << 12;
 
-void paint_and_check(const MeshModel& mesh, const Paint& paint, Composition composition) {
+void paint_and_check(const MeshModel& mesh, const Paint& paint, const ViewTransform& view,
+                     const MeshIndex* index, Composition composition) {
     std::optional<DigitAtlas> atlas;
     if (composition != Composition::none) {
         atlas = atlas_for(paint, composition);
     }
-    CheckingCanvas canvas(mesh, paint.rect, paint.text_height, paint.clip, paint.digit_widths,
+    CheckingCanvas canvas(mesh, view, paint.text_height, paint.clip, paint.digit_widths,
                           std::move(atlas));
-    paint_mesh(mesh, canvas, paint.rect);
+    paint_mesh(mesh, canvas, view, index);
     canvas.check_complete();
 }
 
 // Each paint as it is, and where it has digit widths also composed from an atlas centring odd
-// widths one way or the other, as the text height's last bit says.
-void paint_and_check(const MeshModel& mesh, const Paint& paint) {
-    paint_and_check(mesh, paint, Composition::none);
+// widths one way or the other, as the text height's last bit says; at the fit of its rectangle
+// unless a view is given.
+void paint_and_check(const MeshModel& mesh, const Paint& paint,
+                     std::optional<ViewTransform> view = std::nullopt,
+                     const MeshIndex* index = nullptr) {
+    const ViewTransform shown = view.value_or(fitted_view(compute_view_fit(mesh, paint.rect)));
+    paint_and_check(mesh, paint, shown, index, Composition::none);
     if (paint.digit_widths) {
-        paint_and_check(mesh, paint,
+        paint_and_check(mesh, paint, shown, index,
                         paint.text_height % 2 != 0 ? Composition::rounding_up
                                                    : Composition::rounding_down);
     }
@@ -466,14 +479,129 @@ Paint derived_paint(std::string_view extra) {
     return paint;
 }
 
-void paint_all(const MeshModel& mesh, std::string_view extra) {
+// A change the user makes to the view: zoom to `a` about (b, c), move by (a, b), or a new client
+// area of a by b.
+struct ViewChange {
+    enum class Kind { zoom, pan, resize } kind;
+    std::int32_t a;
+    std::int32_t b;
+    std::int32_t c;
+};
+
+// Without a part 7: in and about, moved, deeper elsewhere, resized, moved far, as deep as can
+// be, out, and back to the fit.
+const ViewChange default_view_changes[] = {
+    {ViewChange::Kind::zoom, 5, 100, 60},    {ViewChange::Kind::pan, 7, -3, 0},
+    {ViewChange::Kind::zoom, 12, 20, 150},   {ViewChange::Kind::resize, 300, 500, 0},
+    {ViewChange::Kind::pan, -1000, 2000, 0}, {ViewChange::Kind::zoom, 64, 150, 250},
+    {ViewChange::Kind::zoom, 3, -40, 7},     {ViewChange::Kind::zoom, 0, 0, 0},
+};
+
+// Part 7, nine bytes a change: the kind (of three), then two int32s; a zoom takes the step
+// from the first byte of the first, and its point from the two halves of the second.
+std::vector<ViewChange> view_changes(std::optional<std::string_view> part) {
+    if (!part) {
+        return {std::begin(default_view_changes), std::end(default_view_changes)};
+    }
+    constexpr std::size_t most_changes = 16;
+    std::vector<ViewChange> changes;
+    for (std::size_t at = 0; at + 9 <= part->size() && changes.size() < most_changes; at += 9) {
+        const auto kind = static_cast<unsigned char>((*part)[at]) % 3;
+        const std::int32_t first = int32_at(*part, at + 1);
+        const std::int32_t second = int32_at(*part, at + 5);
+        if (kind == 0) {
+            changes.push_back({ViewChange::Kind::zoom, static_cast<std::int8_t>(first),
+                               static_cast<std::int16_t>(second & 0xFFFF),
+                               static_cast<std::int16_t>(second >> 16)});
+        } else {
+            changes.push_back(
+                {kind == 1 ? ViewChange::Kind::pan : ViewChange::Kind::resize, first, second, 0});
+        }
+    }
+    return changes;
+}
+
+// Where a view moved by whole pixels moves the picture instead of drawing it, the moved picture
+// is the picture of the new view: every point moved by the shift, nothing saturated.
+void check_shift(const MeshModel& mesh, const ViewTransform& before, const ViewTransform& after,
+                 DeviceSize client) {
+    const auto shift = exact_shift(mesh, before, after);
+    const DeviceRect box{0, 0, client.width, client.height};
+    constexpr std::int32_t text_height = 16;
+    if (!shift || Picture::area(box) > (std::int64_t{1} << 14) || mesh.elements.size() > 256) {
+        return;
+    }
+    static std::vector<std::uint32_t> before_pixels;
+    static std::vector<std::uint32_t> after_pixels;
+    const auto picture_of = [&](std::vector<std::uint32_t>& pixels, const ViewTransform& view) {
+        Picture picture(pixels, box, even_digits, text_height);
+        const PlainPaint plain = plain_paint(mesh, view, text_height);
+        for (const auto& [from, to] : plain.lines) {
+            picture.line(from, to);
+        }
+        for (const auto& [point, text] : plain.texts) {
+            picture.text(point, text);
+        }
+        return picture;
+    };
+    const Picture old_picture = picture_of(before_pixels, before);
+    const Picture new_picture = picture_of(after_pixels, after);
+    for (std::int32_t y = 0; y < client.height; ++y) {
+        for (std::int32_t x = 0; x < client.width; ++x) {
+            const std::int64_t from_x = std::int64_t{x} - shift->x;
+            const std::int64_t from_y = std::int64_t{y} - shift->y;
+            if (from_x >= 0 && from_x < client.width && from_y >= 0 && from_y < client.height) {
+                check(new_picture.at(x, y) == old_picture.at(from_x, from_y),
+                      "a moved picture differs from the picture of the moved view");
+            }
+        }
+    }
+}
+
+// The views a user makes by zooming, moving and resizing, each painted with the mesh's index
+// and checked as every paint is; the client area starts at 440 x 220, its sizes kept small.
+void paint_views(const MeshModel& mesh, std::string_view extra,
+                 const std::vector<ViewChange>& changes) {
+    const MeshIndex index(mesh);
+    Paint paint = derived_paint(extra);
+    DeviceSize client{440, 220};
+    ZoomView view;
+    ViewTransform before =
+        view.transform(compute_view_fit(mesh, {0, 0, client.width, client.height}));
+    for (const ViewChange& change : changes) {
+        const ViewFit fit = compute_view_fit(mesh, {0, 0, client.width, client.height});
+        switch (change.kind) {
+        case ViewChange::Kind::zoom:
+            view.zoom_to(change.a, {change.b, change.c}, fit, mesh);
+            break;
+        case ViewChange::Kind::pan:
+            view.pan_by(change.a, change.b);
+            break;
+        case ViewChange::Kind::resize: {
+            const DeviceSize resized{std::clamp(change.a, 0, 4096), std::clamp(change.b, 0, 4096)};
+            view.resize(client, resized);
+            client = resized;
+            break;
+        }
+        }
+        const ViewTransform after =
+            view.transform(compute_view_fit(mesh, {0, 0, client.width, client.height}));
+        paint.clip = {0, 0, client.width, client.height};
+        paint_and_check(mesh, paint, after, &index);
+        check_shift(mesh, before, after, client);
+        before = after;
+    }
+}
+
+void paint_all(const MeshModel& mesh, const FuzzInput& input) {
     if (mesh.nodes.size() + mesh.sides.size() + mesh.elements.size() > many_records) {
         return;
     }
-    paint_and_check(mesh, derived_paint(extra));
+    paint_and_check(mesh, derived_paint(input.extra));
     for (const Paint& paint : fixed_paints) {
         paint_and_check(mesh, paint);
     }
+    paint_views(mesh, input.extra, view_changes(input.view_changes));
 }
 
 void check_model(const MeshModel& mesh) {
@@ -502,7 +630,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto first_error =
         read_mesh_file_set(mesh, node_path, input.first_opener(), input.first_thread_least());
     check_model(mesh);
-    paint_all(mesh, input.extra);
+    paint_all(mesh, input);
 
     const Extents before = extents_of(mesh);
     const bool same_set = input.second == input.first;
@@ -521,6 +649,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fail(("reading the same set again changed " + difference).c_str());
         }
     }
-    paint_all(mesh, input.extra);
+    paint_all(mesh, input);
     return 0;
 }

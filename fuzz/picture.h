@@ -117,6 +117,11 @@ public:
 
     friend bool operator==(const Picture& a, const Picture& b) { return a.pixels_ == b.pixels_; }
 
+    // The pixel at (x, y), which the picture must hold.
+    std::uint32_t at(std::int64_t x, std::int64_t y) const {
+        return pixels_[static_cast<std::size_t>((y - top_) * width_ + (x - left_))];
+    }
+
 private:
     static constexpr std::uint32_t line_value = 1;
 

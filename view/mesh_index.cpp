@@ -29,13 +29,17 @@ struct Bounds {
     double y_lo = inf;
     double y_hi = -inf;
 
+    // A point that may land anywhere: its coordinates are not finite.
+    void take_everything() {
+        x_lo = y_lo = -inf;
+        x_hi = y_hi = inf;
+    }
     // Takes in [x_lo, x_hi] by [y_lo, y_hi]; where a coordinate is not finite (NaN included),
     // the bounds become everything.
     void take(double x_low, double x_high, double y_low, double y_high) {
         if (!(std::isfinite(x_low) && std::isfinite(x_high) && std::isfinite(y_low) &&
               std::isfinite(y_high))) {
-            x_lo = y_lo = -inf;
-            x_hi = y_hi = inf;
+            take_everything();
             return;
         }
         x_lo = std::min(x_lo, x_low);
@@ -84,6 +88,12 @@ MeshIndex::MeshIndex(const MeshModel& mesh)
             }
             const MeshNode& a = node_at(mesh, side.node_a);
             const MeshNode& b = node_at(mesh, side.node_b);
+            // std::min and std::max would drop a NaN.
+            if (!(std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(b.x) &&
+                  std::isfinite(b.y))) {
+                bounds.take_everything();
+                continue;
+            }
             bounds.take(std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y),
                         std::max(a.y, b.y));
         }
