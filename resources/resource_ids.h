@@ -20,6 +20,7 @@
 #define IDC_ABOUT_NAME 3101
 #define IDC_ABOUT_VERSION 3102
 #define IDC_ABOUT_PURPOSE 3103
+#define IDC_ABOUT_CONTROLS 3104
 
 // Strings (the command help texts use the command ids above)
 #define IDS_FILE_SAVE 220

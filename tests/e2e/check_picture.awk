@@ -5,10 +5,13 @@
 # Input files, in order: the node, element and side files, then the picture's black and red
 # pixels as lines "x y black" or "x y red". Variables: width and height of the screenshot, which
 # holds the menu bar above the client area; the menu bar's height is not known, so every height
-# up to max_menu is tried and the picture passes when one of them fits.
+# up to max_menu is tried and the picture passes when one of them fits. The view the user made,
+# if any: `steps` notches of the wheel in at window point (about_x, about_y), then a drag by
+# (pan_x, pan_y), then `right` presses of the right arrow and `up` of the up arrow.
 
 BEGIN {
     if (max_menu == "") max_menu = 60
+    steps += 0; about_x += 0; about_y += 0; pan_x += 0; pan_y += 0; right += 0; up += 0
     red_count = 0
     # Every file is read as a stream of whitespace-separated tokens.
     RS = "[ \t\r\n]+"
@@ -65,8 +68,8 @@ function read_mesh(    i, t, base) {
     }
 }
 
-# The fit of the client area below a menu bar of `menu` pixels.
-function fit(menu,    usable_width, usable_height, ratio_x, ratio_y) {
+# The fit of the client area below a menu bar of `menu` pixels, zoomed and moved as the user did.
+function fit(menu,    usable_width, usable_height, ratio_x, ratio_y, factor, cy) {
     usable_width = width - 40
     usable_height = (height - menu) - 20
     ratio_y = 0.9 * usable_height / ((y_max - y_min) + 1e-30)
@@ -75,10 +78,18 @@ function fit(menu,    usable_width, usable_height, ratio_x, ratio_y) {
     offset_x = 0.05 * (scale * trunc(x_max - x_min))
     offset_y = usable_height - 0.05 * (scale * trunc(y_max - y_min))
     top = menu
+    # Each notch keeps the mesh point under the cursor; together they scale by 2^(steps / 4).
+    factor = 2 ^ (steps / 4)
+    cy = about_y - menu
+    offset_x = about_x - (about_x - offset_x) * factor
+    offset_y = cy - (cy - offset_y) * factor
+    scale *= factor
+    shift_x = pan_x - right * int(width / 8)
+    shift_y = pan_y + up * int((height - menu) / 8)
 }
 
-function device_x(x) { return trunc(scale * x + offset_x) }
-function device_y(y) { return top + trunc(-scale * y + offset_y) }
+function device_x(x) { return trunc(scale * x + offset_x) + shift_x }
+function device_y(y) { return top + trunc(-scale * y + offset_y) + shift_y }
 
 function black_near(x, y, radius,    dx, dy) {
     for (dx = -radius; dx <= radius; dx++)
@@ -126,8 +137,15 @@ function fault(menu,    e, s, k, t, x, y, i, found, red_near) {
         }
         if (!found) return sprintf("red at %d, %d belongs to no element number", red_x[i], red_y[i])
     }
-    for (e = 0; e < element_count; e++)
-        if (red_near[e] == 0) return sprintf("element %d has no red number near %d, %d", e, number_x[e], number_y[e])
+    in_view = 0
+    for (e = 0; e < element_count; e++) {
+        if (number_x[e] < 0 || number_x[e] >= width || number_y[e] < top || number_y[e] >= height - 24)
+            continue
+        in_view++
+        if (red_near[e] == 0)
+            return sprintf("element %d has no red number near %d, %d", e, number_x[e], number_y[e])
+    }
+    if (in_view == 0) return "no element's number is in view"
     return ""
 }
 

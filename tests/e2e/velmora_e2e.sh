@@ -5,7 +5,8 @@
 #
 #   velmora_e2e.sh CASE VELMORA_EXE EXAMPLES_DIR
 #
-# Cases: open-plate, open-channel, cancel-keeps-mesh, missing-element-file, ctrl-q, file-exit.
+# Cases: open-plate, open-channel, cancel-keeps-mesh, missing-element-file, ctrl-q, file-exit,
+# zoom-and-move.
 # Without a DISPLAY the script runs itself on a fresh Xvfb display.
 set -euo pipefail
 
@@ -24,14 +25,31 @@ driver_context=$case_name
 source "$root/scripts/viewer-driver.sh"
 trap 'driver_end_viewer; rm -rf "$driver_dir"' EXIT
 
+# Checks a picture of the mesh file set `base`; further arguments describe the view the user
+# made, as check_picture.awk's variables (-v steps=4 ...).
 check_picture() {
     local picture=$1 base=$2
+    shift 2
     local size
     size=$(identify -format '%w %h' "$picture")
     marked_pixels "$picture" >"$driver_dir/pixels"
-    awk -v width="${size% *}" -v height="${size#* }" -f "$here/check_picture.awk" \
+    awk -v width="${size% *}" -v height="${size#* }" "$@" -f "$here/check_picture.awk" \
         "$base.n" "$base.e" "$base.s" "$driver_dir/pixels" ||
         driver_fail "the picture of $base is wrong"
+}
+
+# Photographs the main window once a change has been painted: two pictures in a row the same.
+photograph_settled() {
+    local picture=$1
+    photograph "$picture"
+    for _ in $(seq 20); do
+        sleep 0.3
+        photograph "$driver_dir/again.png"
+        if [[ $(compare -metric AE "$picture" "$driver_dir/again.png" null: 2>&1 || true) == 0 ]]; then
+            return 0
+        fi
+        mv "$driver_dir/again.png" "$picture"
+    done
 }
 
 open_and_check() {
@@ -84,6 +102,36 @@ missing-element-file)
     expected_line="velmora: cannot open file: $(windows_path "$driver_dir/lonely/mesh.e")"
     grep -qxF "$expected_line" <(tr -d '\r' <"$driver_dir/stderr") ||
         driver_fail "standard error lacks the line: $expected_line"
+    ;;
+zoom-and-move)
+    # The wheel, a drag and the keys, as a person uses them; each picture checked against the
+    # view they make, and Home back to the first picture.
+    start_viewer "$examples_dir"
+    choose_file "$examples_dir/plate.n"
+    wait_for_no_window "Open"
+    photograph_mesh "$driver_dir/fit.png"
+    xdotool mousemove --window "$main_window" 300 250
+    for _ in 1 2 3 4; do
+        xdotool click 4
+    done
+    photograph_settled "$driver_dir/zoomed.png"
+    view=(-v steps=4 -v about_x=300 -v about_y=250)
+    check_picture "$driver_dir/zoomed.png" "$examples_dir/plate" "${view[@]}"
+    xdotool mousemove --window "$main_window" 200 200 mousedown 1
+    xdotool mousemove --window "$main_window" 220 215
+    xdotool mousemove --window "$main_window" 240 230 mouseup 1
+    photograph_settled "$driver_dir/dragged.png"
+    view+=(-v pan_x=40 -v pan_y=30)
+    check_picture "$driver_dir/dragged.png" "$examples_dir/plate" "${view[@]}"
+    press_on_main_window Right Up
+    photograph_settled "$driver_dir/keys.png"
+    check_picture "$driver_dir/keys.png" "$examples_dir/plate" "${view[@]}" -v right=1 -v up=1
+    press_on_main_window Home
+    photograph_settled "$driver_dir/home.png"
+    differing=$(compare -metric AE "$driver_dir/fit.png" "$driver_dir/home.png" null: 2>&1 || true)
+    [[ "$differing" == "0" ]] || driver_fail "$differing pixels differ from the fit after Home"
+    press_on_main_window ctrl+q
+    expect_exit_code 0
     ;;
 ctrl-q)
     start_viewer "$examples_dir"

@@ -112,6 +112,7 @@ TEST_F(AboutDialogTest, AboutCommandRunsTheDialogOwnedByTheMainWindow) {
     HWND owner = nullptr;
     bool has_ok = false;
     bool main_window_disabled = false;
+    std::string controls;
     const ModalScript script({[&] {
         const HWND dialog = about_dialog();
         if (dialog == nullptr) {
@@ -119,6 +120,7 @@ TEST_F(AboutDialogTest, AboutCommandRunsTheDialogOwnedByTheMainWindow) {
         }
         owner = GetWindow(dialog, GW_OWNER);
         has_ok = GetDlgItem(dialog, IDOK) != nullptr;
+        controls = window_text(GetDlgItem(dialog, IDC_ABOUT_CONTROLS));
         main_window_disabled = IsWindowEnabled(main_window) == FALSE;
         SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
         return true;
@@ -127,6 +129,10 @@ TEST_F(AboutDialogTest, AboutCommandRunsTheDialogOwnedByTheMainWindow) {
     EXPECT_FALSE(script.rescued());
     EXPECT_EQ(owner, main_window);
     EXPECT_TRUE(has_ok);
+    // Zooming and moving are found without a manual.
+    for (const char* control : {"wheel", "Drag", "+ and -", "Arrow keys", "Home"}) {
+        EXPECT_NE(controls.find(control), std::string::npos) << control;
+    }
     EXPECT_TRUE(main_window_disabled) << "the dialog is modal";
     EXPECT_EQ(about_dialog(), nullptr);
     EXPECT_TRUE(IsWindowEnabled(main_window));
