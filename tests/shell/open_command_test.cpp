@@ -1,4 +1,5 @@
-// File > Open: the dialog's description, choosing a node file, and cancelling.
+// File > Open: the dialog's description, choosing a node file, cancelling, and the code page
+// that lets a path hold any letter.
 #include "mesh_model.h"
 #include "open_command.h"
 #include "open_dialog_messages.h"
@@ -51,6 +52,12 @@ TEST(OpenDialogDescription, FillsEveryFieldTheDialogNeeds) {
     EXPECT_EQ(dialog.lCustData, 0);
     EXPECT_EQ(dialog.lpfnHook, nullptr);
     EXPECT_EQ(dialog.lpTemplateName, nullptr);
+}
+
+TEST(CodePage, VelmoraExeAsksForUtf8AndTheAnsiFunctionsTakeIt) {
+    EXPECT_EQ(element_text(velmora_exe_manifest(), "activeCodePage"), "UTF-8");
+    // The tests carry the same manifest, and the system reads the code page from it.
+    EXPECT_EQ(GetACP(), UINT{CP_UTF8});
 }
 
 using OpenCommandTest = ShellTest;
