@@ -1,6 +1,8 @@
 // File > Open: the dialog's description, choosing a node file, cancelling, and the code page
 // that lets a path hold any letter.
+#include "byte_source.h"
 #include "mesh_model.h"
+#include "mesh_reader.h"
 #include "open_command.h"
 #include "open_dialog_messages.h"
 #include "resource_ids.h"
@@ -58,6 +60,22 @@ TEST(CodePage, VelmoraExeAsksForUtf8AndTheAnsiFunctionsTakeIt) {
     EXPECT_EQ(element_text(velmora_exe_manifest(), "activeCodePage"), "UTF-8");
     // The tests carry the same manifest, and the system reads the code page from it.
     EXPECT_EQ(GetACP(), UINT{CP_UTF8});
+}
+
+TEST(CodePage, TheReaderKnowsTheSizeOfAFileInAFolderOfAnyLetters) {
+    std::array<char, max_path_length> temp{};
+    GetTempPathA(static_cast<DWORD>(temp.size()), temp.data());
+    const std::string folder = std::string(temp.data()) + "\u7F51\u683C \u00E9";
+    const std::string original = test_data_path("triangles.n");
+    const std::string copy = folder + "\\triangles.n";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(original.c_str(), copy.c_str(), FALSE));
+    const auto source = open_file(copy);
+    const std::uint64_t size = source != nullptr ? source->size() : 0;
+    DeleteFileA(copy.c_str());
+    RemoveDirectoryA(folder.c_str());
+    EXPECT_NE(size, ByteSource::unknown_size);
+    EXPECT_EQ(size, open_file(original)->size());
 }
 
 using OpenCommandTest = ShellTest;
