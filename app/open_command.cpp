@@ -6,6 +6,7 @@
 #include "shell_state.h"
 
 #include <algorithm>
+#include <cderr.h>
 #include <cstring>
 #include <string_view>
 
@@ -33,6 +34,17 @@ public:
 private:
     HCURSOR previous_;
 };
+
+// Whether the dialog left a path the reader can open: terminated within the buffer, and no
+// longer than the longest path Windows accepts, counted as Windows counts it. The buffer has
+// room for more bytes than such a path takes in any code page.
+bool openable_path(const char* path, std::size_t capacity) {
+    if (std::memchr(path, '\0', capacity) == nullptr) {
+        return false;
+    }
+    const int units = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0); // with the zero
+    return units > 0 && static_cast<std::size_t>(units) <= max_path_units + 1;
+}
 
 void build_filter(OpenFilter& filter) {
     filter.fill('\0');
@@ -80,7 +92,10 @@ void open_mesh_command(OpenDialogRunner run_dialog, MeshLoader load) {
     std::array<char, max_path_length> path{};
     // Cancel, or a dialog that failed: nothing to read, and the current mesh stays on screen.
     // Only the failure is worth a word.
-    const OpenDialogResult dialog = run_dialog(path.data(), static_cast<DWORD>(path.size()));
+    OpenDialogResult dialog = run_dialog(path.data(), static_cast<DWORD>(path.size()));
+    if (dialog.chosen && !openable_path(path.data(), path.size())) {
+        dialog = {false, FNERR_BUFFERTOOSMALL}; // told as a path too long for the buffer
+    }
     if (!dialog.chosen) {
         if (dialog.error != 0) {
             show_open_dialog_failure(dialog.error);

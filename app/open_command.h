@@ -11,7 +11,7 @@
 inline constexpr std::size_t open_filter_capacity = 35;
 using OpenFilter = std::array<char, open_filter_capacity>;
 
-// Fills `dialog` for GetOpenFileNameA: file name buffer `path` of `capacity` characters, set to
+// Fills `dialog` for GetOpenFileNameA: file name buffer `path` of `capacity` bytes, set to
 // "*.n", and the single filter entry written into `filter`, which must outlive the dialog.
 void describe_open_dialog(OPENFILENAMEA& dialog, char* path, DWORD capacity, OpenFilter& filter);
 
@@ -33,7 +33,7 @@ using OpenDialogRunner = OpenDialogResult (*)(char* path, DWORD capacity);
 using MeshLoader = void (*)(char* path);
 
 // Command IDM_FILE_OPEN: reads the chosen file set, with the wait cursor shown meanwhile, and
-// repaints. Cancelling changes nothing; a failing dialog is reported in a message box and
-// changes nothing either.
+// repaints. Cancelling changes nothing; a failing dialog, or a path longer than Windows
+// accepts, is reported in a message box and changes nothing either.
 void open_mesh_command(OpenDialogRunner run_dialog = run_open_dialog,
                        MeshLoader load = load_mesh_file_set);

@@ -1,6 +1,7 @@
 #include "open_dialog_messages.h"
 
 #include "main_window.h"
+#include "mesh_reader.h"
 #include "shell_state.h"
 
 #include <array>
@@ -18,6 +19,9 @@ constexpr const char* help_text =
     "n (mesh.e and mesh.s for mesh.n), and are read from the same folder.\n\n"
     "Whether the mesh is numbered from 0 or from 1 is recognised from the label of its first "
     "node.";
+
+// The text for a path too long names the longest path the viewer opens.
+static_assert(max_path_units == 259);
 
 } // namespace
 

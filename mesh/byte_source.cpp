@@ -4,8 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <sys/stat.h>
 
 namespace {
 
@@ -50,6 +49,21 @@ private:
     bool ended_ = false;
 };
 
+// The size of the open file where it is a regular one. Asked of the file, not of its name:
+// on Windows fopen reads a name in the program's code page and std::filesystem by a
+// conversion of its own, and outside ASCII the two differ.
+std::uint64_t file_size(std::FILE* file) {
+#ifdef _WIN32
+    struct _stat64 status {};
+    const bool regular =
+        _fstat64(_fileno(file), &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
+#else
+    struct stat status {};
+    const bool regular = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode);
+#endif
+    return regular ? static_cast<std::uint64_t>(status.st_size) : ByteSource::unknown_size;
+}
+
 } // namespace
 
 std::unique_ptr<ByteSource> open_file(const std::string& path) {
@@ -57,9 +71,7 @@ std::unique_ptr<ByteSource> open_file(const std::string& path) {
     if (file == nullptr) {
         return nullptr;
     }
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    return std::make_unique<FileSource>(file, error ? ByteSource::unknown_size : size);
+    return std::make_unique<FileSource>(file, file_size(file));
 }
 
 std::size_t MemorySource::read(char* buffer, std::size_t capacity) {

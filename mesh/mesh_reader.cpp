@@ -194,7 +194,7 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
     if (!node_source) {
         return ReadError{ReadFailure::cannot_open_node_file, path};
     }
-    // The other two names differ from the node file's in the last character only.
+    // The other two names differ from the node file's in the last byte only.
     std::string element_path = path;
     element_path.back() = 'e';
     auto element_source = open(element_path);

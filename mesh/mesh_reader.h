@@ -1,5 +1,7 @@
 // Reader of a mesh file set: a node file, an element file and a side file whose names differ
-// only in their last character (mesh.n, mesh.e, mesh.s).
+// only in their last byte (mesh.n, mesh.e, mesh.s). Where the node file's name ends in a
+// letter of several bytes, that byte is part of the letter, and the names derived from it are
+// not valid UTF-8: their files are not found.
 //
 // read_mesh_file_set() reads the three files into a model and returns the first failure, if
 // any, in the files' order (node, element, side); on failure the model may hold part of the
@@ -40,8 +42,13 @@ inline constexpr std::string_view program_name = "velmora";
 // start running, about as long as reading 4 MiB).
 inline constexpr std::uint64_t element_thread_least = std::uint64_t{4} << 20;
 
-// Size of the node-path buffer handed to load_mesh_file_set, terminator included.
-inline constexpr std::size_t max_path_length = 260;
+// The longest path Windows accepts, in UTF-16 units before the terminator (MAX_PATH - 1).
+inline constexpr std::size_t max_path_units = 259;
+
+// Size in bytes of the node-path buffer handed to load_mesh_file_set, terminator included:
+// room for the longest path in UTF-8, the code page the Windows program asks for, where a
+// UTF-16 unit takes at most three bytes (a surrogate pair takes four).
+inline constexpr std::size_t max_path_length = 3 * max_path_units + 1;
 
 enum class ReadFailure : std::uint8_t {
     cannot_open_node_file,
@@ -72,7 +79,7 @@ std::string read_failure_message(const ReadError& error);
 void report_read_failure(const ReadError& error);
 
 // Reads the file set named by the zero-terminated node path in `path` (a writable buffer of
-// at most max_path_length characters) into current_mesh(). On return the buffer names the
-// side file: its last character has been overwritten with 'e', then with 's'. On failure
-// the process has ended with exit code -1.
+// at most max_path_length bytes) into current_mesh(). On return the buffer names the side
+// file: its last byte has been overwritten with 'e', then with 's'. On failure the process
+// has ended with exit code -1.
 void load_mesh_file_set(char* path);

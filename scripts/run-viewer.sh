@@ -8,6 +8,7 @@ set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 velmora_exe=$root/build/mingw/app/velmora.exe
+set_file_name_exe=$root/build/mingw/tests/e2e/set_file_name.exe
 default_example=$root/examples/plate.n
 screenshot=$root/build/velmora-screenshot${VELMORA_WINE_DPI:+-${VELMORA_WINE_DPI}dpi}.png
 

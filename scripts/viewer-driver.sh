@@ -1,9 +1,10 @@
 # Sourced: drives velmora.exe under Wine as a person would, with xdotool on the current X
 # display, and photographs it with ImageMagick. Used by the end-to-end tests and by `make run`.
 #
-# The caller sets velmora_exe and driver_dir (a scratch directory for the viewer's standard
-# error and the pictures) and may set driver_context, which prefixes failure messages. The
-# viewer started here is ended by its own process id when the calling shell exits.
+# The caller sets velmora_exe, set_file_name_exe (tests/e2e/set_file_name.cpp, built with the
+# tests) and driver_dir (a scratch directory for the viewer's standard error and the pictures)
+# and may set driver_context, which prefixes failure messages. The viewer started here is ended
+# by its own process id when the calling shell exits.
 
 source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 velmora_wine_prefix_ready
@@ -101,11 +102,13 @@ open_dialog() {
     xdotool windowfocus --sync "$dialog"
 }
 
-# File > Open, types the Windows path of `path` into the file name box and confirms it.
+# File > Open, puts the Windows path of `path` into the file name box and confirms it. xdotool
+# types only the letters of its keyboard map: the path is set by a helper, the key pressed.
 choose_file() {
     local path=$1
     open_dialog
-    xdotool type --delay 20 "$(windows_path "$path")"
+    wine "$set_file_name_exe" "$(windows_path "$path")" ||
+        driver_fail "the file name box did not take $(windows_path "$path")"
     xdotool key KP_Enter
 }
 

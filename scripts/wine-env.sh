@@ -13,6 +13,9 @@ fi
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export WINEARCH=win64
+# Wine reads Linux file names and arguments in the locale's character set, and the tests write
+# theirs in UTF-8. To Wine this locale is a Western one: code page 1252, as on a Western Windows.
+export LC_ALL=C.UTF-8
 
 velmora_wine_prefix_ready() {
     mkdir -p "$(dirname "$WINEPREFIX")"

@@ -41,13 +41,16 @@ files_of_drive_c() {
 
 # Every value under Software of the machine's and the user's registry, one line each with its
 # hive and key, without the times Wine keeps with the keys. Keys without values are left out:
-# the Windows Installer keeps the empty folders of its records.
+# the Windows Installer keeps the empty folders of its records. So are the code pages Wine's
+# font code notes for the last program that started it: velmora.exe asks for UTF-8, msiexec
+# runs in the system's.
 registry() {
     wineserver --wait
     local hive
     for hive in system user; do
         awk -v hive="$hive" '/^\[/ { key = $0; sub(/\] [0-9]+$/, "]", key); next }
             /^(#|$)/ { next }
+            key == "[Software\\\\Wine\\\\Fonts]" && /^"Codepages"=/ { next }
             key ~ /^\[Software\\\\/ { print hive, key, $0 }' "$WINEPREFIX/$hive.reg"
     done | LC_ALL=C sort
 }

@@ -3,10 +3,10 @@
 # display, driven with xdotool through its menu and the real Open dialog, photographed with
 # ImageMagick's import.
 #
-#   velmora_e2e.sh CASE VELMORA_EXE EXAMPLES_DIR
+#   velmora_e2e.sh CASE VELMORA_EXE EXAMPLES_DIR SET_FILE_NAME_EXE
 #
-# Cases: open-plate, open-channel, cancel-keeps-mesh, missing-element-file, ctrl-q, file-exit,
-# zoom-and-move.
+# Cases: open-plate, open-channel, open-any-letters, cancel-keeps-mesh, missing-element-file,
+# ctrl-q, file-exit, zoom-and-move.
 # Without a DISPLAY the script runs itself on a fresh Xvfb display.
 set -euo pipefail
 
@@ -19,6 +19,7 @@ fi
 case_name=$1
 velmora_exe=$(realpath "$2")
 examples_dir=$(realpath "$3")
+set_file_name_exe=$(realpath "$4")
 
 driver_dir=$(mktemp -d "${TMPDIR:-/tmp}/velmora-e2e.XXXXXX")
 driver_context=$case_name
@@ -52,23 +53,56 @@ photograph_settled() {
     done
 }
 
+# Starts the viewer, opens the file set of the node file `node_path` and checks its picture.
 open_and_check() {
-    local name=$1
+    local node_path=$1
     start_viewer "$examples_dir"
-    choose_file "$examples_dir/$name.n"
+    choose_file "$node_path"
     wait_for_no_window "Open"
-    photograph_mesh "$driver_dir/$name.png"
-    check_picture "$driver_dir/$name.png" "$examples_dir/$name"
+    photograph_mesh "$driver_dir/picture.png"
+    check_picture "$driver_dir/picture.png" "${node_path%.n}"
     press_on_main_window ctrl+q
     expect_exit_code 0
 }
 
+# Copies the example mesh `name` to the file set of the node file `node_path`.
+copy_example() {
+    local name=$1 node_path=$2
+    mkdir -p "$(dirname "$node_path")"
+    for extension in n e s; do
+        cp "$examples_dir/$name.$extension" "${node_path%n}$extension"
+    done
+}
+
+# A node file path in driver_dir that Windows counts 259 UTF-16 units long, the longest it
+# accepts, nearly all of them letters of three bytes in UTF-8: some 700 bytes in all.
+longest_node_path() {
+    local folders letters
+    folders=$driver_dir/$(printf '长%.0s' {1..80})/$(printf '长%.0s' {1..80})
+    # "Z:", the folders, a backslash, the letters and ".n"; wine-env.sh set a UTF-8 locale, in
+    # which ${#...} counts letters.
+    letters=$((259 - 2 - ${#folders} - 1 - 2))
+    ((letters > 0 && letters <= 80)) || driver_fail "no room for a file name under $driver_dir"
+    printf '%s/%s.n' "$folders" "$(printf '网%.0s' $(seq "$letters"))"
+}
+
 case "$case_name" in
 open-plate)
-    open_and_check plate
+    open_and_check "$examples_dir/plate.n"
     ;;
 open-channel)
-    open_and_check channel
+    open_and_check "$examples_dir/channel.n"
+    ;;
+open-any-letters)
+    # Chinese, Cyrillic and accented Latin names, spaces, and the longest path Windows accepts.
+    # Each in a viewer of its own: a load widens the extents the one before left.
+    longest=$(longest_node_path)
+    node_paths=("$driver_dir/网格 é/plaque trouée.n" "$driver_dir/Сетка/канал.n" "$longest")
+    examples=(plate channel plate)
+    for i in "${!node_paths[@]}"; do
+        copy_example "${examples[i]}" "${node_paths[i]}"
+        open_and_check "${node_paths[i]}"
+    done
     ;;
 cancel-keeps-mesh)
     start_viewer "$examples_dir"
@@ -94,12 +128,14 @@ cancel-keeps-mesh)
     expect_exit_code 0
     ;;
 missing-element-file)
-    mkdir "$driver_dir/lonely"
-    cp "$examples_dir/plate.n" "$driver_dir/lonely/mesh.n"
-    start_viewer "$driver_dir/lonely"
-    choose_file "$driver_dir/lonely/mesh.n"
+    # The line names the element file as the viewer has it: in UTF-8.
+    lonely="$driver_dir/одинокий 网格"
+    mkdir "$lonely"
+    cp "$examples_dir/plate.n" "$lonely/mesh.n"
+    start_viewer "$lonely"
+    choose_file "$lonely/mesh.n"
     expect_exit_code 255
-    expected_line="velmora: cannot open file: $(windows_path "$driver_dir/lonely/mesh.e")"
+    expected_line="velmora: cannot open file: $(windows_path "$lonely/mesh.e")"
     grep -qxF "$expected_line" <(tr -d '\r' <"$driver_dir/stderr") ||
         driver_fail "standard error lacks the line: $expected_line"
     ;;

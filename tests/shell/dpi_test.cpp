@@ -29,35 +29,8 @@ int screen_dpi() {
     return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
-std::string manifest_of(HMODULE module) {
-    const HRSRC found = FindResourceA(module, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
-    if (found == nullptr) {
-        return {};
-    }
-    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
-    return std::string(bytes, SizeofResource(module, found));
-}
-
-// The text of the first element `name` in `xml`, or "" when it has none.
-std::string element_text(const std::string& xml, const std::string& name) {
-    for (auto start = xml.find('<' + name); start != std::string::npos;
-         start = xml.find('<' + name, start + 1)) {
-        const char after = xml[start + name.size() + 1];
-        if (after != ' ' && after != '>') {
-            continue; // a longer name: <dpiAwareness when looking for <dpiAware
-        }
-        const auto text = xml.find('>', start) + 1;
-        return xml.substr(text, xml.find("</" + name, text) - text);
-    }
-    return {};
-}
-
 TEST(DpiAwareness, VelmoraExeDeclaresPerMonitorV2AndTheOlderDpiAware) {
-    const HMODULE exe = LoadLibraryExA(VELMORA_EXE, nullptr,
-                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(exe, nullptr) << VELMORA_EXE;
-    const std::string manifest = manifest_of(exe);
-    FreeLibrary(exe);
+    const std::string manifest = velmora_exe_manifest();
     EXPECT_EQ(element_text(manifest, "dpiAwareness"), "PerMonitorV2, PerMonitor");
     EXPECT_EQ(element_text(manifest, "dpiAware"), "true/pm");
 

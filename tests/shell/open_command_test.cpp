@@ -1,5 +1,8 @@
-// File > Open: the dialog's description, choosing a node file, and cancelling.
+// File > Open: the dialog's description, choosing a node file, cancelling, and paths of any
+// letters up to the longest Windows accepts.
+#include "byte_source.h"
 #include "mesh_model.h"
+#include "mesh_reader.h"
 #include "open_command.h"
 #include "open_dialog_messages.h"
 #include "resource_ids.h"
@@ -12,6 +15,7 @@
 #include <cstring>
 #include <dlgs.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -51,6 +55,28 @@ TEST(OpenDialogDescription, FillsEveryFieldTheDialogNeeds) {
     EXPECT_EQ(dialog.lCustData, 0);
     EXPECT_EQ(dialog.lpfnHook, nullptr);
     EXPECT_EQ(dialog.lpTemplateName, nullptr);
+}
+
+TEST(CodePage, VelmoraExeAsksForUtf8AndTheAnsiFunctionsTakeIt) {
+    EXPECT_EQ(element_text(velmora_exe_manifest(), "activeCodePage"), "UTF-8");
+    // The tests carry the same manifest, and the system reads the code page from it.
+    EXPECT_EQ(GetACP(), UINT{CP_UTF8});
+}
+
+TEST(CodePage, TheReaderKnowsTheSizeOfAFileInAFolderOfAnyLetters) {
+    std::array<char, max_path_length> temp{};
+    GetTempPathA(static_cast<DWORD>(temp.size()), temp.data());
+    const std::string folder = std::string(temp.data()) + "\u7F51\u683C \u00E9";
+    const std::string original = test_data_path("triangles.n");
+    const std::string copy = folder + "\\triangles.n";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(original.c_str(), copy.c_str(), FALSE));
+    const auto source = open_file(copy);
+    const std::uint64_t size = source != nullptr ? source->size() : 0;
+    DeleteFileA(copy.c_str());
+    RemoveDirectoryA(folder.c_str());
+    EXPECT_NE(size, ByteSource::unknown_size);
+    EXPECT_EQ(size, open_file(original)->size());
 }
 
 using OpenCommandTest = ShellTest;
@@ -300,6 +326,53 @@ HCURSOR cursor_while_loading = nullptr;
 void note_path_and_cursor(char* path) {
     path_loaded = path;
     cursor_while_loading = GetCursor();
+}
+
+// The Open command's stand-in for a dialog that chooses `stand_in_choice`, and fails as the
+// dialog does where the buffer is too small for it.
+std::string stand_in_choice;
+
+OpenDialogResult choosing_dialog(char* path, DWORD capacity) {
+    if (stand_in_choice.size() >= capacity) {
+        return {false, FNERR_BUFFERTOOSMALL};
+    }
+    path[stand_in_choice.copy(path, capacity)] = '\0';
+    return {true, 0};
+}
+
+std::string repeated(std::string_view letter, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) {
+        text += letter;
+    }
+    return text;
+}
+
+struct PathChoice {
+    const char* what;
+    std::string path;
+    bool opened;
+};
+
+TEST_F(OpenCommandTest, OpensAnyPathWindowsAcceptsAndTellsOfLongerOnesAsTooLong) {
+    // Windows counts a path in UTF-16 units, 259 at most: in UTF-8 that is up to 777 bytes.
+    const std::vector<PathChoice> table{
+        {"259 letters of three bytes", repeated("\u7F51", 259), true},
+        {"260 letters of one byte", repeated("a", 260), false},
+        {"130 letters of four bytes, two units each", repeated("\U0001F600", 130), false},
+    };
+    for (const PathChoice& row : table) {
+        SCOPED_TRACE(row.what);
+        stand_in_choice = row.path;
+        path_loaded.clear();
+        HWND box_owner = nullptr;
+        std::string box_text;
+        const ModalScript script({read_and_close_box("Velmora for Windows", box_owner, box_text)});
+        open_mesh_command(choosing_dialog, note_path_and_cursor);
+        EXPECT_FALSE(script.rescued());
+        EXPECT_EQ(path_loaded, row.opened ? row.path : "");
+        EXPECT_EQ(box_text, row.opened ? "" : open_dialog_failure_text(FNERR_BUFFERTOOSMALL));
+    }
 }
 
 TEST_F(OpenCommandTest, ShowsTheWaitCursorWhileTheSetIsReadAndThenTheCursorBefore) {

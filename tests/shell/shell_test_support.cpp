@@ -292,3 +292,36 @@ std::string window_text(HWND window) {
     GetWindowTextA(window, text.data(), static_cast<int>(text.size()));
     return text.data();
 }
+
+std::string manifest_of(HMODULE module) {
+    const HRSRC found = FindResourceA(module, CREATEPROCESS_MANIFEST_RESOURCE_ID, RT_MANIFEST);
+    if (found == nullptr) {
+        return {};
+    }
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module, found)));
+    return std::string(bytes, SizeofResource(module, found));
+}
+
+std::string velmora_exe_manifest() {
+    const HMODULE exe = LoadLibraryExA(VELMORA_EXE, nullptr,
+                                       LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    if (exe == nullptr) {
+        return {};
+    }
+    std::string manifest = manifest_of(exe);
+    FreeLibrary(exe);
+    return manifest;
+}
+
+std::string element_text(const std::string& xml, const std::string& name) {
+    for (auto start = xml.find('<' + name); start != std::string::npos;
+         start = xml.find('<' + name, start + 1)) {
+        const char after = xml[start + name.size() + 1];
+        if (after != ' ' && after != '>') {
+            continue; // a longer name: <dpiAwareness when looking for <dpiAware
+        }
+        const auto text = xml.find('>', start) + 1;
+        return xml.substr(text, xml.find("</" + name, text) - text);
+    }
+    return {};
+}

@@ -134,3 +134,10 @@ private:
 // A visible dialog of this thread whose title is `title`, or null.
 HWND find_dialog(std::string_view title);
 std::string window_text(HWND window);
+
+// The manifest of `module`, or "" when it has none.
+std::string manifest_of(HMODULE module);
+// The manifest of the velmora.exe the tests were built with.
+std::string velmora_exe_manifest();
+// The text of the first element `name` in `xml`, or "" when it has none.
+std::string element_text(const std::string& xml, const std::string& name);
