@@ -1,6 +1,6 @@
 # The two commands a newcomer needs: `make run` and `make test`. Both install what is missing.
 .PHONY: all deps native windows fuzz-build fuzz test test-native test-windows run bench package \
-	format clean
+	zoomed-screenshot format clean
 
 all: native windows
 
@@ -44,6 +44,10 @@ bench: deps
 # Opens the viewer under Wine in examples/; without a display, photographs it on Xvfb instead.
 run: windows
 	scripts/run-viewer.sh
+
+# build/velmora-1M-zoomed.png: a mesh of a million triangles zoomed in until its numbers can be read.
+zoomed-screenshot: windows
+	scripts/zoomed-screenshot.sh
 
 # build/mingw/Velmora-<version>-win64.zip: velmora.exe, the example meshes and the README; and
 # build/mingw/Velmora-<version>-win64.msi, the installer, which every Windows build makes.
