@@ -5,18 +5,6 @@
 #include "picture_canvas.h"
 #include "picture_scroll.h"
 
-#include <system_error>
-#include <thread>
-
-namespace {
-
-// A mesh of this many elements and sides has its index made on a second thread while its
-// first picture is drawn: the index would take tens of milliseconds of the first zoom, a thread
-// takes a few to start.
-constexpr std::size_t index_thread_least = std::size_t{1} << 20;
-
-} // namespace
-
 bool MeshPicture::paint(HWND window, HDC paint_dc, const RECT& update) {
     notice_new_mesh();
     RECT client{};
@@ -63,24 +51,8 @@ bool MeshPicture::redraw(HWND window, HDC paint_dc, const RECT& client, const Vi
             return false;
         }
     }
-    // Both read the mesh, which nothing writes before the paint is over.
-    std::optional<MeshIndex> made;
-    std::jthread index_maker;
-    const MeshModel& mesh = current_mesh();
-    if (!index_ && view_.at_fit() &&
-        mesh.elements.size() + mesh.sides.size() >= index_thread_least) {
-        try {
-            index_maker = std::jthread([&made, &mesh] { made.emplace(mesh); });
-        } catch (const std::system_error&) {
-            // Without a thread, the index is made when a view first needs it.
-        }
-    }
     draw(window, {0, 0, width, height}, view);
     GdiFlush();
-    if (index_maker.joinable()) {
-        index_maker.join();
-        index_ = std::move(made);
-    }
     up_to_date_ = true;
     return true;
 }
@@ -94,7 +66,7 @@ void MeshPicture::draw(HWND window, const DeviceRect& area, const ViewTransform&
     const RECT part{area.left, area.top, area.right, area.bottom};
     FillRect(picture_->dc(), &part, background);
     PictureCanvas canvas(picture_->dc(), picture_->pixels(), digits_, area);
-    paint_mesh(current_mesh(), canvas, view, index_for_view());
+    paint_mesh(current_mesh(), canvas, view, &index());
     drawn_ = view;
 }
 
@@ -102,19 +74,14 @@ void MeshPicture::paint_directly(HDC paint_dc, const RECT& client) {
     notice_new_mesh();
     GdiCanvas canvas(paint_dc);
     paint_mesh(current_mesh(), canvas,
-               view_.transform(compute_view_fit(current_mesh(), to_device_rect(client))),
-               index_for_view());
+               view_.transform(compute_view_fit(current_mesh(), to_device_rect(client))), &index());
 }
 
-const MeshIndex* MeshPicture::index_for_view() {
-    // At the fit the whole mesh is in view: an index would select everything.
-    if (view_.at_fit()) {
-        return nullptr;
-    }
+const MeshIndex& MeshPicture::index() {
     if (!index_) {
         index_.emplace(current_mesh());
     }
-    return &*index_;
+    return *index_;
 }
 
 void MeshPicture::release() {

@@ -50,8 +50,10 @@ private:
     bool redraw(HWND window, HDC paint_dc, const RECT& client, const ViewTransform& view);
     // Draws the part `area` of the picture of `view`, its background first.
     void draw(HWND window, const DeviceRect& area, const ViewTransform& view);
-    // The index, where the view may show only a part of the mesh.
-    const MeshIndex* index_for_view();
+    // The index of the current mesh, made when it is first drawn: a view of a part of the mesh
+    // looks only at that part, and a picture of all of it leaves out at once what lies under
+    // the numbers.
+    const MeshIndex& index();
     void invalidate(HWND window);
 
     std::optional<DibPicture> picture_;

@@ -1,8 +1,10 @@
 // velmora_repaint_bench: repaints of the viewer's own main window with a client area of
 // 1024 x 768, through GDI, measured the way the user meets them:
 //
-//   full     the picture drawn afresh, as after a load, a resize or a change of settings, and
-//            shown: from the invalidation of the whole client area to the end of GdiFlush
+//   full     the picture of the fit drawn afresh and shown: from Home, zoomed in a step, to the
+//            end of GdiFlush
+//   resize   the same as the window's border is dragged: from a change of the client area's
+//            size by a pixel
 //   partial  a 200 x 150 part of the client area invalidated and repainted, nothing changed
 //   open     the mesh read with load_mesh_file_set and its first picture shown: what the user
 //            waits for once the Open dialog has gone
@@ -83,18 +85,23 @@ void pump_messages() {
     }
 }
 
+// Gives the main window a client area of `width` x `height`.
+void set_client_size(int width, int height) {
+    RECT outer{};
+    RECT client{};
+    GetWindowRect(main_window, &outer);
+    GetClientRect(main_window, &client);
+    SetWindowPos(main_window, nullptr, 0, 0, width + (outer.right - outer.left) - client.right,
+                 height + (outer.bottom - outer.top) - client.bottom,
+                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+}
+
 // The viewer's main window, its client area 1024 x 768.
 bool start_window() {
     if (!start_main_window(GetModuleHandleA(nullptr))) {
         return false;
     }
-    RECT outer{};
-    RECT client{};
-    GetWindowRect(main_window, &outer);
-    GetClientRect(main_window, &client);
-    SetWindowPos(main_window, nullptr, 0, 0,
-                 client_width + (outer.right - outer.left) - client.right,
-                 client_height + (outer.bottom - outer.top) - client.bottom, SWP_NOZORDER);
+    set_client_size(client_width, client_height);
     product_proc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(main_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&bench_proc)));
     pump_messages();
@@ -129,6 +136,33 @@ double wheel_ms(int notches) {
     UpdateWindow(main_window);
     GdiFlush();
     const double ms = milliseconds_since(start);
+    pump_messages();
+    return ms;
+}
+
+// Back to the fit with Home from a notch of the wheel in: the picture of the fit drawn afresh,
+// the milliseconds from the key until GDI has finished.
+double fit_again_ms() {
+    wheel_ms(1);
+    const Clock::time_point start = Clock::now();
+    SendMessageA(main_window, WM_KEYDOWN, VK_HOME, 0);
+    UpdateWindow(main_window);
+    GdiFlush();
+    const double ms = milliseconds_since(start);
+    pump_messages();
+    return ms;
+}
+
+// The window's border dragged by a pixel and back: the picture of the fit drawn afresh twice,
+// at 1024 x 767 and at 1024 x 768; the milliseconds of one, until GDI has finished.
+double resize_ms() {
+    const Clock::time_point start = Clock::now();
+    for (const int height : {client_height - 1, client_height}) {
+        set_client_size(client_width, height);
+        UpdateWindow(main_window);
+    }
+    GdiFlush();
+    const double ms = milliseconds_since(start) / 2;
     pump_messages();
     return ms;
 }
@@ -264,7 +298,8 @@ int main(int argc, char** argv) {
         const auto peak =
             static_cast<double>(after.peak_resident) - static_cast<double>(before.resident);
 
-        const double full_ms = warm_median(repetitions, [] { return repaint_ms(nullptr, true); });
+        const double full_ms = warm_median(repetitions, fit_again_ms);
+        const double resize = warm_median(repetitions, resize_ms);
         Samples partial(repetitions);
         while (partial.wanted()) {
             partial.take([] {
@@ -285,14 +320,16 @@ int main(int argc, char** argv) {
         repaint_ms(nullptr, true);
 
         std::size_t differing = pixels_differing(plain, shown);
-        std::printf("%-11s full %7.1f ms, partial %6.2f ms, open %7.1f ms | plain %8.1f ms (%.1fx),"
+        std::printf("%-11s full %7.1f ms, resize %7.1f ms, partial %6.2f ms, open %7.1f ms | plain"
+                    " %8.1f ms (%.1fx),"
                     " direct %8.1f ms | %zu pixels differ from the plain drawing | memory besides"
                     " the mesh %.1f MB kept, %.1f MB at most\n",
-                    mesh.id().c_str(), full_ms, partial.median(), opening.median(), plain_ms,
-                    plain_ms / full_ms, direct_ms, differing, kept / bytes_per_mb,
+                    mesh.id().c_str(), full_ms, resize, partial.median(), opening.median(),
+                    plain_ms, plain_ms / full_ms, direct_ms, differing, kept / bytes_per_mb,
                     peak / bytes_per_mb);
         std::fflush(stdout);
         figures.set(figure::repaint_full_ms, mesh.id(), full_ms);
+        figures.set(figure::resize_ms, mesh.id(), resize);
         figures.set(figure::repaint_partial_ms, mesh.id(), partial.median());
         figures.set(figure::open_ms, mesh.id(), opening.median());
         figures.set(figure::repaint_plain_ms, mesh.id(), plain_ms);

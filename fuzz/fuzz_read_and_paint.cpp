@@ -15,8 +15,8 @@
 //   the numbers composed into them give the picture of the plain paint too, and the painter
 //   draws no number as text unless the atlas does not fit the canvas's font;
 // - so it is in every view the user can make by zooming, moving and resizing, painted with the
-//   mesh's index, and where a view moved by whole pixels would move the picture instead of
-//   drawing it, the moved picture is the new view's;
+//   mesh's index on one thread or two, and where a view moved by whole pixels would move the
+//   picture instead of drawing it, the moved picture is the new view's;
 // - reading the same set twice into one model gives the same model again, whether the files
 //   hand out their bytes all at once or in reads of any sizes.
 #include "file_set_input.h"
@@ -245,9 +245,11 @@ private:
     // Above this many pixels in the clip box the canvas has no pixels to compose into.
     static constexpr std::int64_t max_composed_area = std::int64_t{1} << 16;
 
-    // Whether the atlas fits the font: the painter must then compose every number.
+    // Whether the atlas fits the font: the painter must then compose every number. A font of no
+    // height has no rows to compose.
     bool composes() const {
-        if (!atlas_ || !digit_widths_ || !atlas_->complete() || atlas_->height != text_height_) {
+        if (!atlas_ || !digit_widths_ || !atlas_->complete() || atlas_->height != text_height_ ||
+            text_height_ <= 0) {
             return false;
         }
         return std::equal(digit_widths_->begin(), digit_widths_->end(), atlas_->widths.begin());
@@ -433,14 +435,14 @@ const Paint fixed_paints[] = {
 constexpr std::size_t many_records = std::size_t{1} << 12;
 
 void paint_and_check(const MeshModel& mesh, const Paint& paint, const ViewTransform& view,
-                     const MeshIndex* index, Composition composition) {
+                     const MeshIndex* index, std::size_t threaded_least, Composition composition) {
     std::optional<DigitAtlas> atlas;
     if (composition != Composition::none) {
         atlas = atlas_for(paint, composition);
     }
     CheckingCanvas canvas(mesh, view, paint.text_height, paint.clip, paint.digit_widths,
                           std::move(atlas));
-    paint_mesh(mesh, canvas, view, index);
+    paint_mesh(mesh, canvas, view, index, threaded_least);
     canvas.check_complete();
 }
 
@@ -449,11 +451,12 @@ void paint_and_check(const MeshModel& mesh, const Paint& paint, const ViewTransf
 // unless a view is given.
 void paint_and_check(const MeshModel& mesh, const Paint& paint,
                      std::optional<ViewTransform> view = std::nullopt,
-                     const MeshIndex* index = nullptr) {
+                     const MeshIndex* index = nullptr,
+                     std::size_t threaded_least = threaded_paint_least) {
     const ViewTransform shown = view.value_or(fitted_view(compute_view_fit(mesh, paint.rect)));
-    paint_and_check(mesh, paint, shown, index, Composition::none);
+    paint_and_check(mesh, paint, shown, index, threaded_least, Composition::none);
     if (paint.digit_widths) {
-        paint_and_check(mesh, paint, shown, index,
+        paint_and_check(mesh, paint, shown, index, threaded_least,
                         paint.text_height % 2 != 0 ? Composition::rounding_up
                                                    : Composition::rounding_down);
     }
@@ -587,7 +590,10 @@ void paint_views(const MeshModel& mesh, std::string_view extra,
         const ViewTransform after =
             view.transform(compute_view_fit(mesh, {0, 0, client.width, client.height}));
         paint.clip = {0, 0, client.width, client.height};
-        paint_and_check(mesh, paint, after, &index);
+        // Every other view is painted on two threads, however few the numbers are.
+        const std::size_t threaded_least =
+            (&change - changes.data()) % 2 == 0 ? threaded_paint_least : 0;
+        paint_and_check(mesh, paint, after, &index, threaded_least);
         check_shift(mesh, before, after, client);
         before = after;
     }

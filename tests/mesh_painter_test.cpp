@@ -1,4 +1,6 @@
+#include "mesh_index.h"
 #include "mesh_painter.h"
+#include "number_placement.h"
 #include "recording_canvas.h"
 
 #include <cmath>
@@ -9,6 +11,13 @@
 namespace {
 
 using Kind = CanvasCall::Kind;
+
+// A number's width comes from its count of digits.
+static_assert(decimal_digits(0) == 1 && decimal_digits(9) == 1 && decimal_digits(10) == 2);
+static_assert(decimal_digits(99) == 2 && decimal_digits(100) == 3);
+static_assert(decimal_digits(2147483647) == 10 && decimal_digits(2147483648) == 10);
+static_assert(decimal_digits(9999999999999999999U) == 19);
+static_assert(decimal_digits(10000000000000000000U) == 20 && decimal_digits(~0ULL) == 20);
 
 // The worked example's frame: extents 0..10 by 0..5 in 440 x 220 give scale 36 and the
 // origin at (18, 191).
@@ -366,6 +375,52 @@ TEST(MeshPainterSkips, NothingIsHiddenWithoutTextWidths) {
     canvas.clip = {0, 0, 440, 220};
     paint_mesh(mesh, canvas, frame);
     EXPECT_EQ(canvas.of_kind(Kind::text_out).size(), 3u);
+}
+
+// A block of numbers under later numbers is left out at once only where none of its cells can
+// show: a number of the first block, as wide as its block's widest, whose only visible pixels
+// are an edge of its cell, a later block's number of the same width covering the rest, a pixel
+// (1 / 35.964 units) aside.
+TEST(MeshPainterSkips, ABlockUnderLaterNumbersStillShowsTheEdgesOfItsCells) {
+    constexpr double pixel = 1 / 35.964;
+    const struct {
+        const char* edge;
+        double dx; // where the later number sits
+        double dy;
+    } cases[] = {
+        {"the right column", -pixel, 0.0},
+        {"the left column", pixel, 0.0},
+        {"the bottom row", 0.0, pixel},
+        {"the top row", 0.0, -pixel},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.edge);
+        MeshModel mesh = framed_mesh();
+        const std::vector<MeshNode> nodes{{0, 0, 0},           {3, 0, 0},
+                                          {0, 3, 0},           {c.dx, c.dy, 0},
+                                          {3 + c.dx, c.dy, 0}, {c.dx, 3 + c.dy, 0}};
+        mesh.nodes = RecordArray<MeshNode>::zero_filled(nodes.size()).value();
+        std::copy(nodes.begin(), nodes.end(), mesh.nodes.begin());
+        // Element 0 alone is drawn in the first block; element 64 starts the next. All numbers
+        // have seven digits.
+        mesh.numbering_base = 1000000;
+        mesh.elements = RecordArray<MeshElement>::zero_filled(65).value();
+        mesh.elements[0] = {0, 1, 2, 0, 0, 0};
+        for (std::size_t k = 1; k < 64; ++k) {
+            mesh.elements[k] = {-1, 1, 2, 0, 0, 0};
+        }
+        mesh.elements[64] = {3, 4, 5, 0, 0, 0};
+        const MeshIndex index(mesh);
+        for (const MeshIndex* used : {static_cast<const MeshIndex*>(nullptr), &index}) {
+            RecordingCanvas canvas(13);
+            canvas.clip = {0, 0, 440, 220};
+            paint_mesh(mesh, canvas, fitted_view(compute_view_fit(mesh, frame)), used);
+            const auto texts = canvas.of_kind(Kind::text_out);
+            ASSERT_EQ(texts.size(), 2u) << (used != nullptr ? "with" : "without") << " the index";
+            EXPECT_EQ(texts[0].text, "1000000");
+            EXPECT_NE(texts[0].point, texts[1].point);
+        }
+    }
 }
 
 } // namespace

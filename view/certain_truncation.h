@@ -15,10 +15,14 @@
 // extended steps' own error, 2^-64 a step, fits in what is to spare.
 inline constexpr double double_steps_error = 0x1p-48;
 
+// Values this far from 0 or further are left to the extended-precision steps: their
+// truncation may not fit in 32 bits.
+inline constexpr double certain_limit = 2147483000.0;
+
 // The truncation toward zero of every real within `error` of `value`, where they all have the
 // same one; nothing where an integer lies within reach.
 inline std::optional<std::int32_t> certain_truncation(double value, double error) {
-    constexpr double limit = 2147483000.0;
+    constexpr double limit = certain_limit;
     if (!(value > -limit && value < limit)) {
         return std::nullopt;
     }

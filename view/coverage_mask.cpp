@@ -72,3 +72,14 @@ bool CoverageMask::cover_if_open(const CellBox& box) {
     });
     return open != 0;
 }
+
+void CoverageMask::cover_row(std::int64_t y, const std::uint64_t* words) {
+    const std::int64_t row = y - top_;
+    if (row < 0 || row >= height_) {
+        return;
+    }
+    const std::int64_t count = (width_ + 63) / 64;
+    for (std::int64_t word = 0; word < count; ++word) {
+        column(word)[row] |= words[word];
+    }
+}

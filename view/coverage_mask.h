@@ -23,6 +23,13 @@ class CoverageMask {
 public:
     explicit CoverageMask(const DeviceRect& area);
 
+    // The rectangle the mask holds.
+    DeviceRect area() const {
+        return {static_cast<std::int32_t>(left_), static_cast<std::int32_t>(top_),
+                static_cast<std::int32_t>(left_ + width_),
+                static_cast<std::int32_t>(top_ + height_)};
+    }
+
     // True when every pixel of `box` inside the area is covered.
     bool covers(const CellBox& box) const;
     // Marks every pixel of `box` inside the area as covered.
@@ -32,6 +39,12 @@ public:
     // Marks every pixel of `box` inside the area as covered, after calling `fill(left, right, y)`
     // for each run of its pixels that was not yet (right exclusive, in device pixels).
     template <typename Fill> void cover_uncovered(const CellBox& box, Fill&& fill);
+    // Marks the pixels of row `y` whose bits are set in `words`, a bit for each pixel of the
+    // area's width from its left edge.
+    void cover_row(std::int64_t y, const std::uint64_t* words);
+    // Calls `visit(left, right, y)` for each run of covered pixels within a word (right
+    // exclusive, in device pixels).
+    template <typename Visit> void for_each_covered_run(Visit&& visit) const;
 
 private:
     // The part of a box inside the area: its rows, and its words with the bits it holds of
@@ -76,18 +89,46 @@ template <typename Fill> void CoverageMask::cover_uncovered(const CellBox& box, 
     if (span.empty()) {
         return;
     }
+    // Most cells are covered already: looking first, without writing, costs least.
+    std::uint64_t open = 0;
+    for_each_word(span, [&](std::int64_t word, std::uint64_t bits) {
+        const std::uint64_t* rows = column(word);
+        for (std::int64_t row = span.top; row < span.bottom; ++row) {
+            open |= bits & ~rows[row];
+        }
+    });
+    if (open == 0) {
+        return;
+    }
     for_each_word(span, [&](std::int64_t word, std::uint64_t bits) {
         std::uint64_t* rows = column(word);
         for (std::int64_t row = span.top; row < span.bottom; ++row) {
-            std::uint64_t open = bits & ~rows[row];
+            std::uint64_t row_open = bits & ~rows[row];
             rows[row] |= bits;
-            while (open != 0) {
-                const int start = std::countr_zero(open);
-                const int length = std::countr_one(open >> start);
+            while (row_open != 0) {
+                const int start = std::countr_zero(row_open);
+                const int length = std::countr_one(row_open >> start);
                 const std::int64_t x = left_ + word * 64 + start;
                 fill(x, x + length, top_ + row);
-                open = start + length == 64 ? 0 : open & (~0ULL << (start + length));
+                row_open = start + length == 64 ? 0 : row_open & (~0ULL << (start + length));
             }
         }
     });
+}
+
+template <typename Visit> void CoverageMask::for_each_covered_run(Visit&& visit) const {
+    const std::int64_t words = (width_ + 63) / 64;
+    for (std::int64_t word = 0; word < words; ++word) {
+        const std::uint64_t* rows = column(word);
+        for (std::int64_t row = 0; row < height_; ++row) {
+            std::uint64_t bits = rows[row];
+            while (bits != 0) {
+                const int start = std::countr_zero(bits);
+                const int length = std::countr_one(bits >> start);
+                const std::int64_t x = left_ + word * 64 + start;
+                visit(x, x + length, top_ + row);
+                bits = start + length == 64 ? 0 : bits & (~0ULL << (start + length));
+            }
+        }
+    }
 }

@@ -30,32 +30,33 @@ bool DigitAtlas::complete() const {
     return true;
 }
 
+void compose_row(const DigitAtlas& atlas, std::string_view digits, std::int64_t left,
+                 std::int64_t row, std::int64_t from, std::int64_t to, std::uint32_t* out) {
+    // The digits left of the run are passed over; the run may cross from one digit's cell into
+    // the next, and each digit's part of it is one row of its cell.
+    std::size_t k = 0;
+    std::int64_t digit_left = left;
+    for (std::int64_t x = from; x < to;) {
+        std::int32_t digit_width = atlas.widths[digit_index(digits[k])];
+        while (x >= digit_left + digit_width) {
+            digit_left += digit_width;
+            digit_width = atlas.widths[digit_index(digits[++k])];
+        }
+        const std::int64_t end = std::min(to, digit_left + digit_width);
+        const std::uint32_t* cell =
+            atlas.cells[digit_index(digits[k])].data() + row * digit_width + (x - digit_left);
+        out = std::copy(cell, cell + (end - x), out);
+        x = end;
+    }
+}
+
 void compose_number(const PixelPicture& picture, CoverageMask& written, const DigitAtlas& atlas,
                     DevicePoint point, std::string_view digits) {
     const std::int64_t width = atlas.text_width(digits);
     const std::int64_t left = centred_left(point.x, width, atlas.odd_width_rounds_up);
-    const std::int64_t top = point.y;
-    written.cover_uncovered({left, top, left + width, top + atlas.height},
+    written.cover_uncovered({left, point.y, left + width, point.y + atlas.height},
                             [&](std::int64_t from, std::int64_t to, std::int64_t y) {
-                                std::uint32_t* out = &picture.at(from, y);
-                                const std::int64_t row = y - top;
-                                // The digits left of the run are passed over; the run may cross
-                                // from one digit's cell into the next, and each digit's part of it
-                                // is one row of its cell.
-                                std::size_t k = 0;
-                                std::int64_t digit_left = left;
-                                for (std::int64_t x = from; x < to;) {
-                                    std::int32_t digit_width = atlas.widths[digit_index(digits[k])];
-                                    while (x >= digit_left + digit_width) {
-                                        digit_left += digit_width;
-                                        digit_width = atlas.widths[digit_index(digits[++k])];
-                                    }
-                                    const std::int64_t end = std::min(to, digit_left + digit_width);
-                                    const std::uint32_t* cell =
-                                        atlas.cells[digit_index(digits[k])].data() +
-                                        row * digit_width + (x - digit_left);
-                                    out = std::copy(cell, cell + (end - x), out);
-                                    x = end;
-                                }
+                                compose_row(atlas, digits, left, y - point.y, from, to,
+                                            &picture.at(from, y));
                             });
 }

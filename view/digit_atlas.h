@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -35,3 +36,22 @@ struct DigitAtlas {
 // is drawn over the ones before it. `written` covers the picture's area.
 void compose_number(const PixelPicture& picture, CoverageMask& written, const DigitAtlas& atlas,
                     DevicePoint point, std::string_view digits);
+
+// Writes one row of the cell of `digits` starting at `left`: its pixels `from` to `to` (device
+// x, right exclusive) of row `row` into `out`.
+void compose_row(const DigitAtlas& atlas, std::string_view digits, std::int64_t left,
+                 std::int64_t row, std::int64_t from, std::int64_t to, std::uint32_t* out);
+
+// As compose_number, for a number's `cell` as its digits' widths and the atlas's centring
+// place it; `text()` gives its digits, asked only where a pixel of the cell shows.
+template <typename Text>
+void compose_cell(const PixelPicture& picture, CoverageMask& written, const DigitAtlas& atlas,
+                  const CellBox& cell, Text&& text) {
+    std::optional<decltype(text())> digits;
+    written.cover_uncovered(cell, [&](std::int64_t from, std::int64_t to, std::int64_t y) {
+        if (!digits) {
+            digits.emplace(text());
+        }
+        compose_row(atlas, digits->text(), cell.left, y - cell.top, from, to, &picture.at(from, y));
+    });
+}

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -51,14 +53,15 @@ struct Bounds {
 
 } // namespace
 
-MeshIndex::MeshIndex(const MeshModel& mesh)
-    : node_count_(mesh.nodes.size()), element_count_(mesh.elements.size()),
-      side_count_(mesh.sides.size()) {
-    const auto blocks_of = [](std::size_t count) { return (count + block_size - 1) / block_size; };
-    element_boxes_.reserve(blocks_of(element_count_));
-    for (std::size_t first = 0; first < element_count_; first += block_size) {
+namespace {
+
+std::vector<RecordBlock> element_blocks(const MeshModel& mesh) {
+    const std::size_t count = mesh.elements.size();
+    std::vector<RecordBlock> blocks;
+    blocks.reserve((count + MeshIndex::block_size - 1) / MeshIndex::block_size);
+    for (std::size_t first = 0; first < count; first += MeshIndex::block_size) {
         Bounds bounds;
-        const std::size_t end = std::min(first + block_size, element_count_);
+        const std::size_t end = std::min(first + MeshIndex::block_size, count);
         for (std::size_t i = first; i < end; ++i) {
             const MeshElement& element = mesh.elements[i];
             if (!valid_node(mesh, element.node_a) || !valid_node(mesh, element.node_b) ||
@@ -74,12 +77,21 @@ MeshIndex::MeshIndex(const MeshModel& mesh)
             const double error_y = (std::abs(a.y) + std::abs(b.y) + std::abs(c.y)) * centre_error;
             bounds.take(x - error_x, x + error_x, y - error_y, y + error_y);
         }
-        element_boxes_.push_back({{bounds.x_lo, bounds.x_hi}, {bounds.y_lo, bounds.y_hi}});
+        blocks.push_back({static_cast<std::int32_t>(first),
+                          static_cast<std::int32_t>(end),
+                          {bounds.x_lo, bounds.x_hi},
+                          {bounds.y_lo, bounds.y_hi}});
     }
-    side_boxes_.reserve(blocks_of(side_count_));
-    for (std::size_t first = 0; first < side_count_; first += block_size) {
+    return blocks;
+}
+
+std::vector<RecordBlock> side_blocks(const MeshModel& mesh) {
+    const std::size_t count = mesh.sides.size();
+    std::vector<RecordBlock> blocks;
+    blocks.reserve((count + MeshIndex::block_size - 1) / MeshIndex::block_size);
+    for (std::size_t first = 0; first < count; first += MeshIndex::block_size) {
         Bounds bounds;
-        const std::size_t end = std::min(first + block_size, side_count_);
+        const std::size_t end = std::min(first + MeshIndex::block_size, count);
         for (std::size_t i = first; i < end; ++i) {
             const MeshSide& side = mesh.sides[i];
             if (side.mark == -1 || !valid_node(mesh, side.node_a) ||
@@ -97,34 +109,37 @@ MeshIndex::MeshIndex(const MeshModel& mesh)
             bounds.take(std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y),
                         std::max(a.y, b.y));
         }
-        side_boxes_.push_back({{bounds.x_lo, bounds.x_hi}, {bounds.y_lo, bounds.y_hi}});
+        blocks.push_back({static_cast<std::int32_t>(first),
+                          static_cast<std::int32_t>(end),
+                          {bounds.x_lo, bounds.x_hi},
+                          {bounds.y_lo, bounds.y_hi}});
     }
+    return blocks;
 }
 
-bool MeshIndex::meets(const Box& box, MeshInterval x, MeshInterval y) {
-    return box.x.lo <= x.hi && box.x.hi >= x.lo && box.y.lo <= y.hi && box.y.hi >= y.lo;
-}
+} // namespace
 
-void MeshIndex::add_block(std::size_t block, std::size_t count, std::vector<RecordRange>& ranges) {
-    const auto first = static_cast<std::int32_t>(block * block_size);
-    const auto end = static_cast<std::int32_t>(std::min((block + 1) * block_size, count));
-    if (!ranges.empty() && ranges.back().end == first) {
-        ranges.back().end = end;
-    } else {
-        ranges.push_back({first, end});
-    }
-}
-
-std::vector<RecordRange> MeshIndex::elements_within(MeshInterval x, MeshInterval y) const {
-    std::vector<RecordRange> ranges;
-    for (std::size_t block = 0; block < element_boxes_.size(); ++block) {
-        if (meets(element_boxes_[block], x, y)) {
-            add_block(block, element_count_, ranges);
+MeshIndex::MeshIndex(const MeshModel& mesh)
+    : node_count_(mesh.nodes.size()), element_count_(mesh.elements.size()),
+      side_count_(mesh.sides.size()) {
+    // Both only read the mesh.
+    std::jthread elements;
+    if (element_count_ + side_count_ >= thread_least) {
+        try {
+            elements = std::jthread([this, &mesh] { element_blocks_ = element_blocks(mesh); });
+        } catch (const std::system_error&) {
+            // Without a second thread, one after the other.
         }
     }
-    return ranges;
+    side_blocks_ = side_blocks(mesh);
+    if (elements.joinable()) {
+        elements.join();
+    } else {
+        element_blocks_ = element_blocks(mesh);
+    }
 }
 
 std::size_t MeshIndex::kept_bytes() const {
-    return sizeof(*this) + (element_boxes_.capacity() + side_boxes_.capacity()) * sizeof(Box);
+    return sizeof(*this) +
+           (element_blocks_.capacity() + side_blocks_.capacity()) * sizeof(RecordBlock);
 }

@@ -12,15 +12,22 @@
 #include <cstdint>
 #include <vector>
 
-// Records `first` to `end` (exclusive) of an array.
-struct RecordRange {
+// Records `first` to `end` (exclusive) of an array, and a closed box of mesh coordinates
+// holding what they draw; empty where lo > hi, everything where a record's coordinates are not
+// finite.
+struct RecordBlock {
     std::int32_t first;
     std::int32_t end;
+    MeshInterval x;
+    MeshInterval y;
 };
 
 class MeshIndex {
 public:
     static constexpr std::int32_t block_size = 64;
+    // A mesh of this many elements and sides has its elements' boxes worked out on a second
+    // thread beside its sides' boxes.
+    static constexpr std::size_t thread_least = std::size_t{1} << 20;
 
     // The index of `mesh` as it is now; it is of no use once the mesh changes.
     explicit MeshIndex(const MeshModel& mesh);
@@ -32,53 +39,43 @@ public:
                mesh.sides.size() == side_count_;
     }
 
-    // The blocks of elements, in order, whose numbers may be centred in `x` by `y`, the centre
-    // being 0.333 of the sum of the corners in any precision. Elements with a corner outside the
-    // node array are never drawn and leave a block's box as it is.
-    std::vector<RecordRange> elements_within(MeshInterval x, MeshInterval y) const;
-
-    // Whether every side whose box lies in `x` by `y` is sure to stay unseen.
-    template <typename Hidden>
-    std::vector<RecordRange> sides_within(MeshInterval x, MeshInterval y, Hidden&& hidden) const;
+    // The blocks of elements, in order, whose numbers may be centred in `x` by `y`, each with
+    // the box of its numbers' centres (0.333 of the sum of the corners, in any precision).
+    // Elements with a corner outside the node array are never drawn and leave a box as it is.
+    std::vector<RecordBlock> elements_within(MeshInterval x, MeshInterval y) const {
+        return within(element_blocks_, x, y, [](MeshInterval, MeshInterval) { return false; });
+    }
     // The blocks of sides, in order, whose boxes may meet `x` by `y`, but not those whose every
     // side lies where `hidden(x, y)` tells nothing shows. Sides that are not drawn (marked -1, a
     // node outside the array) leave a block's box as it is.
-    std::vector<RecordRange> sides_within(MeshInterval x, MeshInterval y) const {
-        return sides_within(x, y, [](MeshInterval, MeshInterval) { return false; });
+    template <typename Hidden>
+    std::vector<RecordBlock> sides_within(MeshInterval x, MeshInterval y, Hidden&& hidden) const {
+        return within(side_blocks_, x, y, hidden);
+    }
+    std::vector<RecordBlock> sides_within(MeshInterval x, MeshInterval y) const {
+        return within(side_blocks_, x, y, [](MeshInterval, MeshInterval) { return false; });
     }
 
     // The memory the index keeps, in bytes.
     std::size_t kept_bytes() const;
 
 private:
-    // A closed box of mesh coordinates; empty where lo > hi, everything where a record's
-    // coordinates are not finite.
-    struct Box {
-        MeshInterval x;
-        MeshInterval y;
-    };
-
-    static bool meets(const Box& box, MeshInterval x, MeshInterval y);
-    // Adds block `block` of an array of `count` records to `ranges`, joined to the last range
-    // where they touch.
-    static void add_block(std::size_t block, std::size_t count, std::vector<RecordRange>& ranges);
+    template <typename Hidden>
+    static std::vector<RecordBlock> within(const std::vector<RecordBlock>& blocks, MeshInterval x,
+                                           MeshInterval y, Hidden&& hidden) {
+        std::vector<RecordBlock> found;
+        for (const RecordBlock& block : blocks) {
+            if (block.x.lo <= x.hi && block.x.hi >= x.lo && block.y.lo <= y.hi &&
+                block.y.hi >= y.lo && !hidden(block.x, block.y)) {
+                found.push_back(block);
+            }
+        }
+        return found;
+    }
 
     std::size_t node_count_;
     std::size_t element_count_;
     std::size_t side_count_;
-    std::vector<Box> element_boxes_;
-    std::vector<Box> side_boxes_;
+    std::vector<RecordBlock> element_blocks_;
+    std::vector<RecordBlock> side_blocks_;
 };
-
-template <typename Hidden>
-std::vector<RecordRange> MeshIndex::sides_within(MeshInterval x, MeshInterval y,
-                                                 Hidden&& hidden) const {
-    std::vector<RecordRange> ranges;
-    for (std::size_t block = 0; block < side_boxes_.size(); ++block) {
-        const Box& box = side_boxes_[block];
-        if (meets(box, x, y) && !hidden(box.x, box.y)) {
-            add_block(block, side_count_, ranges);
-        }
-    }
-    return ranges;
-}

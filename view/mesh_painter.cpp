@@ -3,6 +3,8 @@
 #include "certain_truncation.h"
 #include "coverage_mask.h"
 #include "digit_atlas.h"
+#include "number_placement.h"
+#include "number_rows.h"
 
 #include <algorithm>
 #include <array>
@@ -14,8 +16,16 @@
 
 namespace {
 
-// The label sits at 0.333 of the corner sum, a hair toward the origin from the centroid.
-constexpr double centre_factor = 0.333;
+// How the numbers are drawn: composed from the atlas into a picture of the clip box as their
+// cells are covered, the last first; or drawn as text, those that show.
+struct NumberCover {
+    CoverageMask covered;                // the pixels the cells cover in the end
+    std::vector<std::uint32_t> composed; // the clip box's pixels under the numbers, composed
+    std::vector<ShownNumber> shown;      // drawn as text: the numbers that show, the last first
+
+    // True when every pixel of `box` in the clip box is covered.
+    bool covers(const CellBox& box) const { return covered.covers(box); }
+};
 
 // Above this many pixels in the clip box, telling hidden numbers apart costs more memory than
 // it saves.
@@ -23,8 +33,6 @@ constexpr std::int64_t max_mask_pixels = std::int64_t{1} << 26;
 // Above this many words of the mask in a number's cell, telling hidden numbers apart costs
 // more time than drawing them.
 constexpr std::int64_t max_cell_words = 1024;
-// The longest number drawn: an index below 2^31 plus the numbering base.
-constexpr std::int64_t max_number_length = 10;
 // Lines are handed to the canvas this many at a time.
 constexpr std::size_t line_batch = 4096;
 
@@ -106,7 +114,7 @@ bool drawn_side(const MeshModel& mesh, const MeshSide& side) {
     return side.mark != -1 && valid_node(mesh, side.node_a) && valid_node(mesh, side.node_b);
 }
 
-void draw_side(LineBatch& lines, const DeviceRect& clip, const CoverageMask* under_numbers,
+void draw_side(LineBatch& lines, const DeviceRect& clip, const NumberCover* under_numbers,
                DevicePoint from, DevicePoint to) {
     // A line to its own start draws nothing, and the current position it leaves is unused.
     if (from == to || line_misses(clip, from, to)) {
@@ -127,53 +135,59 @@ void draw_side(LineBatch& lines, const DeviceRect& clip, const CoverageMask* und
     lines.add(from, to);
 }
 
-// The elements and sides a paint looks at: all of them where a selection is not set.
+// The elements and sides a paint looks at, a block at a time: all of them where a selection is
+// not set.
 struct Selection {
-    std::optional<std::vector<RecordRange>> elements;
-    std::optional<std::vector<RecordRange>> sides;
+    std::optional<std::vector<RecordBlock>> elements;
+    std::optional<std::vector<RecordBlock>> sides;
 };
 
-template <typename Visit>
-void for_each_element_descending(const MeshModel& mesh, const Selection& selection, Visit&& visit) {
-    if (selection.elements) {
-        for (auto range = selection.elements->rbegin(); range != selection.elements->rend();
-             ++range) {
-            for (std::int32_t index = range->end - 1; index >= range->first; --index) {
-                visit(index);
-            }
+// Calls `visit_block(block)` for every block of selected elements, the last first, and where it
+// returns true, `visit(index)` for each element of the block, the last first. Without a
+// selection, every element, the last first.
+template <typename VisitBlock, typename Visit>
+void for_each_element_descending(const MeshModel& mesh, const Selection& selection,
+                                 VisitBlock&& visit_block, Visit&& visit) {
+    if (!selection.elements) {
+        for (std::int32_t index = mesh.element_count() - 1; index >= 0; --index) {
+            visit(index);
         }
         return;
     }
-    for (std::int32_t index = mesh.element_count() - 1; index >= 0; --index) {
-        visit(index);
+    for (auto block = selection.elements->rbegin(); block != selection.elements->rend(); ++block) {
+        if (visit_block(*block)) {
+            for (std::int32_t index = block->end - 1; index >= block->first; --index) {
+                visit(index);
+            }
+        }
     }
 }
 
 template <typename Visit>
 void for_each_element_ascending(const MeshModel& mesh, const Selection& selection, Visit&& visit) {
-    if (selection.elements) {
-        for (const RecordRange& range : *selection.elements) {
-            for (std::int32_t index = range.first; index < range.end; ++index) {
-                visit(index);
-            }
+    if (!selection.elements) {
+        for (std::int32_t index = 0; index < mesh.element_count(); ++index) {
+            visit(index);
         }
         return;
     }
-    for (std::int32_t index = 0; index < mesh.element_count(); ++index) {
-        visit(index);
+    for (const RecordBlock& block : *selection.elements) {
+        for (std::int32_t index = block.first; index < block.end; ++index) {
+            visit(index);
+        }
     }
 }
 
-std::size_t records_in(const std::vector<RecordRange>& ranges) {
+std::size_t records_in(const std::vector<RecordBlock>& blocks) {
     std::size_t records = 0;
-    for (const RecordRange& range : ranges) {
-        records += static_cast<std::size_t>(range.end - range.first);
+    for (const RecordBlock& block : blocks) {
+        records += static_cast<std::size_t>(block.end - block.first);
     }
     return records;
 }
 
 void draw_sides(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view,
-                const DeviceRect& clip, const CoverageMask* under_numbers,
+                const DeviceRect& clip, const NumberCover* under_numbers,
                 const Selection& selection) {
     if (mesh.sides.empty()) {
         return;
@@ -181,8 +195,8 @@ void draw_sides(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
     LineBatch lines(canvas);
     // A few sides of many convert their own nodes; many convert every node once.
     if (selection.sides && 2 * records_in(*selection.sides) < mesh.nodes.size()) {
-        for (const RecordRange& range : *selection.sides) {
-            for (std::int32_t index = range.first; index < range.end; ++index) {
+        for (const RecordBlock& block : *selection.sides) {
+            for (std::int32_t index = block.first; index < block.end; ++index) {
                 const MeshSide& side = mesh.sides[static_cast<std::size_t>(index)];
                 if (drawn_side(mesh, side)) {
                     const MeshNode& a = node_at(mesh, side.node_a);
@@ -208,142 +222,9 @@ void draw_sides(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
         draw_range(0, mesh.side_count());
         return;
     }
-    for (const RecordRange& range : *selection.sides) {
-        draw_range(range.first, range.end);
+    for (const RecordBlock& block : *selection.sides) {
+        draw_range(block.first, block.end);
     }
-}
-
-// What a paint needs to place numbers and to tell which of them cannot show.
-struct NumberLayout {
-    std::int32_t half_text;   // lifts a number so that its middle, not its top, is on the centre
-    std::int64_t text_height; // height of a number's opaque cell
-    // Each digit's width, when the canvas can tell: a number is as wide as its digits.
-    std::optional<std::array<std::int64_t, 10>> digit_widths;
-    // The width every digit has, where they all have the same, as most fonts' digits do.
-    std::optional<std::int64_t> uniform_digit_width;
-    // How a centred text of odd width sits, as the atlas the numbers are composed from found it.
-    bool odd_width_rounds_up = false;
-};
-
-NumberLayout number_layout(Canvas& canvas, std::int32_t height) {
-    NumberLayout layout{height / 2, std::max<std::int64_t>(height, 1),
-                        std::array<std::int64_t, 10>{}, std::nullopt};
-    for (char digit = '0'; digit <= '9'; ++digit) {
-        const auto width = canvas.text_width(std::string_view(&digit, 1));
-        if (!width) {
-            layout.digit_widths.reset();
-            break;
-        }
-        (*layout.digit_widths)[static_cast<std::size_t>(digit - '0')] = *width;
-    }
-    if (layout.digit_widths &&
-        std::all_of(layout.digit_widths->begin(), layout.digit_widths->end(),
-                    [&](std::int64_t width) { return width == layout.digit_widths->front(); })) {
-        layout.uniform_digit_width = layout.digit_widths->front();
-    }
-    return layout;
-}
-
-// The canvas's atlas where it agrees with the font's metrics the layout was made from, or none.
-const DigitAtlas* usable_atlas(Canvas& canvas, const NumberLayout& layout,
-                               std::int32_t text_height) {
-    const DigitAtlas* atlas = canvas.digit_atlas();
-    if (atlas == nullptr || !atlas->complete() || atlas->height != text_height ||
-        !layout.digit_widths ||
-        !std::equal(layout.digit_widths->begin(), layout.digit_widths->end(),
-                    atlas->widths.begin())) {
-        return nullptr;
-    }
-    return atlas;
-}
-
-// Where a number goes, in extended precision: the middle of its cell's top edge over the centre
-// of the corners a, b and c.
-DevicePoint extended_number_point(const ViewTransform& view, const NumberLayout& layout,
-                                  const MeshNode& a, const MeshNode& b, const MeshNode& c) {
-    using Extended = long double;
-    const Extended cx = Extended{centre_factor} * (Extended{b.x} + a.x + c.x);
-    const Extended cy = Extended{centre_factor} * (Extended{b.y} + a.y + c.y);
-    const Extended scale = view.scale;
-    return add_pan({truncate_to_int32(scale * cx + view.offset_x),
-                    truncate_to_int32((-scale * cy + view.offset_y) - layout.half_text)},
-                   view);
-}
-
-// Where element `index`'s number goes (the middle of its cell's top edge); false where a
-// corner is missing. The same steps in double precision where they give the same pixel. (A
-// flag and a point, not an optional point: the optional's flag byte, stored apart and read
-// back with the point, stalls the loops that call this a million times.)
-bool number_point(const MeshModel& mesh, const ViewTransform& view, const NumberLayout& layout,
-                  std::int32_t index, DevicePoint& point) {
-    const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
-    if (!valid_node(mesh, element.node_a) || !valid_node(mesh, element.node_b) ||
-        !valid_node(mesh, element.node_c)) {
-        return false;
-    }
-    const MeshNode& a = node_at(mesh, element.node_a);
-    const MeshNode& b = node_at(mesh, element.node_b);
-    const MeshNode& c = node_at(mesh, element.node_c);
-    const double across = view.scale * (centre_factor * (b.x + a.x + c.x));
-    const double down = -view.scale * (centre_factor * (b.y + a.y + c.y));
-    const double device_x = across + view.offset_x;
-    const double lifted = down + view.offset_y;
-    const double device_y = lifted - layout.half_text;
-    // Every step's result is at most the corners' magnitudes times the scale and factor.
-    const double spread_x = std::abs(view.scale) * (std::abs(a.x) + std::abs(b.x) + std::abs(c.x));
-    const double spread_y = std::abs(view.scale) * (std::abs(a.y) + std::abs(b.y) + std::abs(c.y));
-    const auto quick_x = certain_truncation(
-        device_x, double_steps_error * (spread_x + std::abs(view.offset_x) + std::abs(device_x)));
-    const auto quick_y =
-        certain_truncation(device_y, double_steps_error * (spread_y + std::abs(view.offset_y) +
-                                                           std::abs(lifted) + std::abs(device_y)));
-    point = quick_x && quick_y ? add_pan({*quick_x, *quick_y}, view)
-                               : extended_number_point(view, layout, a, b, c);
-    return true;
-}
-
-// The number element `index` shows: in 64 bits, where index + numbering_base cannot overflow.
-std::int64_t shown_number(const MeshModel& mesh, std::int32_t index) {
-    return std::int64_t{index} + mesh.numbering_base;
-}
-
-struct NumberText {
-    std::array<char, 20> digits;
-    std::size_t length;
-
-    explicit NumberText(std::int64_t number) {
-        length = static_cast<std::size_t>(
-            std::to_chars(digits.data(), digits.data() + digits.size(), number).ptr -
-            digits.data());
-    }
-    std::string_view text() const { return {digits.data(), length}; }
-};
-
-// The opaque cell of a number: as wide as its digits, centred on its point the way GDI
-// centres text (half the width to the left, rounded down unless the atlas found otherwise),
-// from the point down. Without digit widths the cell is taken as wide as can be.
-CellBox number_cell(const NumberLayout& layout, DevicePoint point, std::int64_t number) {
-    const std::int64_t top = point.y;
-    if (!layout.digit_widths) {
-        constexpr std::int64_t unbounded = std::int64_t{1} << 40;
-        return {-unbounded, top, unbounded, top + layout.text_height};
-    }
-    std::int64_t width = 0;
-    auto rest = static_cast<std::uint64_t>(number);
-    if (layout.uniform_digit_width) {
-        std::int64_t digits = 1;
-        for (std::uint64_t power = 10; rest >= power && digits < 20; power *= 10) {
-            ++digits;
-        }
-        width = digits * *layout.uniform_digit_width;
-    } else {
-        do {
-            width += (*layout.digit_widths)[rest % 10];
-            rest /= 10;
-        } while (rest != 0);
-    }
-    const std::int64_t left = centred_left(point.x, width, layout.odd_width_rounds_up);
-    return {left, top, left + width, top + layout.text_height};
 }
 
 bool cell_misses(const DeviceRect& clip, const CellBox& cell) {
@@ -351,30 +232,13 @@ bool cell_misses(const DeviceRect& clip, const CellBox& cell) {
            cell.top >= clip.bottom;
 }
 
-// A number that shows, at least in part, and where.
-struct ShownNumber {
-    std::int32_t index;
-    DevicePoint point;
-};
-
-// Which pixels the numbers' opaque cells cover in the end, and the numbers not wholly under
-// later ones, the last first; where the cover could not be worked out, nothing is known.
-struct NumberCover {
-    std::optional<CoverageMask> covered;
-    std::vector<ShownNumber> shown;
-};
-
-// Numbers hidden under the opaque cells of later numbers draw nothing that stays visible.
-// Walking backwards, a number whose cell the cells of the numbers after it already cover is
-// hidden. Without digit widths, for an empty clip box, for a clip box too big to track, or for
-// cells too big to walk, nothing is worked out.
-NumberCover cover_numbers(const MeshModel& mesh, const ViewTransform& view,
-                          const NumberLayout& layout, const DeviceRect& clip,
-                          const Selection& selection) {
+// Whether the cells of the numbers can be followed pixel by pixel in the clip box: not without
+// digit widths, for an empty clip box, for one too big to track, or for cells too big to walk.
+bool coverable(const NumberLayout& layout, const DeviceRect& clip) {
     const std::int64_t width = std::int64_t{clip.right} - clip.left;
     const std::int64_t height = std::int64_t{clip.bottom} - clip.top;
     if (!layout.digit_widths || width <= 0 || height <= 0) {
-        return {};
+        return false;
     }
     // The mask keeps each row in whole 64-bit words: a clip box one pixel wide costs 64 bits a
     // row, so the rows' words, not the pixels, are what must stay within the limit.
@@ -383,28 +247,81 @@ NumberCover cover_numbers(const MeshModel& mesh, const ViewTransform& view,
         width > max_mask_pixels || height > max_mask_pixels || row_bits * height > max_mask_pixels;
     // Each number's cell is walked a word at a time, row by row: the cells of a font hundreds
     // of pixels high would cost more to track than they save.
-    const std::int64_t widest_digit =
-        *std::max_element(layout.digit_widths->begin(), layout.digit_widths->end());
     const std::int64_t cell_words =
-        std::min((widest_digit * max_number_length + 63) / 64 + 1, row_bits / 64);
+        std::min((layout.widest_digit() * max_number_length + 63) / 64 + 1, row_bits / 64);
     const bool cells_too_big = cell_words * std::min(layout.text_height, height) > max_cell_words;
-    if (mask_too_big || cells_too_big) {
-        return {};
-    }
-    NumberCover cover{CoverageMask(clip), {}};
-    for_each_element_descending(mesh, selection, [&](std::int32_t index) {
-        DevicePoint point{};
-        if (number_point(mesh, view, layout, index, point) &&
-            cover.covered->cover_if_open(number_cell(layout, point, shown_number(mesh, index)))) {
-            cover.shown.push_back({index, point});
+    return !mask_too_big && !cells_too_big;
+}
+
+// Numbers hidden under the opaque cells of later numbers draw nothing that stays visible.
+// Walking backwards, a number whose cell the cells of the numbers after it already cover is
+// hidden, and so is a whole block of numbers whose cells can only lie where everything is
+// covered already. With an atlas, the pixels each number shows are composed into `composed` as
+// it is found.
+void cover_backwards(const MeshModel& mesh, const ViewTransform& view, const NumberLayout& layout,
+                     const DigitAtlas* atlas, const Selection& selection,
+                     const PixelPicture& composed, CoverageMask& band,
+                     std::vector<ShownNumber>& shown) {
+    // A block's numbers are centred in its box; their cells reach half the widest of them and
+    // the text's height beyond.
+    const auto block_hidden = [&](const RecordBlock& block) {
+        if (block.x.lo > block.x.hi) {
+            return true; // no element of the block is drawn
         }
-    });
+        const std::int64_t widest =
+            layout.widest_digit() *
+            static_cast<std::int64_t>(NumberText(shown_number(mesh, block.end - 1)).length);
+        const CellBox centres = device_box(view, block.x, block.y);
+        const std::int32_t top = number_point_y(view, layout, block.y.hi);
+        const std::int32_t bottom = number_point_y(view, layout, block.y.lo);
+        return band.covers({centres.left - widest / 2 - 1, std::min(top, bottom),
+                            centres.right + widest / 2 + 1,
+                            std::int64_t{std::max(top, bottom)} + layout.text_height});
+    };
+    for_each_element_descending(
+        mesh, selection, [&](const RecordBlock& block) { return !block_hidden(block); },
+        [&](std::int32_t index) {
+            DevicePoint point{};
+            if (!number_point(mesh, view, layout, index, point)) {
+                return;
+            }
+            const std::int64_t number = shown_number(mesh, index);
+            const CellBox cell = number_cell(layout, point, number);
+            if (atlas != nullptr) {
+                compose_cell(composed, band, *atlas, cell, [number] { return NumberText(number); });
+            } else if (band.cover_if_open(cell)) {
+                shown.push_back({index, point});
+            }
+        });
+}
+
+// The cover of the numbers in the clip box: with an index, found a row at a time (on two
+// threads from `threaded_least` elements on), otherwise walking every number backwards.
+NumberCover cover_numbers(const MeshModel& mesh, const ViewTransform& view,
+                          const NumberLayout& layout, const DigitAtlas* atlas,
+                          const DeviceRect& clip, const Selection& selection,
+                          std::size_t threaded_least) {
+    NumberCover cover{CoverageMask(clip), {}, {}};
+    PixelPicture composed;
+    if (atlas != nullptr) {
+        cover.composed.resize(static_cast<std::size_t>((std::int64_t{clip.right} - clip.left) *
+                                                       (std::int64_t{clip.bottom} - clip.top)));
+        composed = {cover.composed.data(), std::int64_t{clip.right} - clip.left, clip};
+    }
+    if (selection.elements) {
+        cover_numbers_by_rows(mesh, view, layout, atlas, *selection.elements, cover.covered,
+                              composed, cover.shown,
+                              records_in(*selection.elements) >= threaded_least);
+    } else {
+        cover_backwards(mesh, view, layout, atlas, selection, composed, cover.covered, cover.shown);
+    }
     return cover;
 }
 
-// Numbers after all lines, so that a number is on top of any line it overlaps.
+// The numbers as text, after all lines, so that a number is on top of any line it overlaps:
+// those that show where the cover is known, otherwise every one whose cell meets the clip box.
 void draw_numbers(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view,
-                  const NumberLayout& layout, const DeviceRect& clip, const NumberCover& cover,
+                  const NumberLayout& layout, const DeviceRect& clip, const NumberCover* cover,
                   const Selection& selection) {
     const auto draw = [&](std::int32_t index, DevicePoint point) {
         const std::int64_t number = shown_number(mesh, index);
@@ -412,8 +329,8 @@ void draw_numbers(const MeshModel& mesh, Canvas& canvas, const ViewTransform& vi
             canvas.text_out(point, NumberText(number).text());
         }
     };
-    if (cover.covered) {
-        for (auto shown = cover.shown.rbegin(); shown != cover.shown.rend(); ++shown) {
+    if (cover != nullptr) {
+        for (auto shown = cover->shown.rbegin(); shown != cover->shown.rend(); ++shown) {
             draw(shown->index, shown->point);
         }
         return;
@@ -426,12 +343,30 @@ void draw_numbers(const MeshModel& mesh, Canvas& canvas, const ViewTransform& vi
     });
 }
 
+// The composed numbers laid over the lines in the canvas's pixels, where their cells cover.
+void lay_composed_numbers(Canvas& canvas, const DeviceRect& clip, const NumberCover& cover) {
+    const PixelPicture picture = canvas.pixels().within(clip);
+    if (picture.empty()) {
+        return;
+    }
+    const std::int64_t stride = std::int64_t{clip.right} - clip.left;
+    cover.covered.for_each_covered_run([&](std::int64_t from, std::int64_t to, std::int64_t y) {
+        from = std::max<std::int64_t>(from, picture.area.left);
+        to = std::min<std::int64_t>(to, picture.area.right);
+        if (from < to && y >= picture.area.top && y < picture.area.bottom) {
+            const std::uint32_t* source =
+                cover.composed.data() + (y - clip.top) * stride + (from - clip.left);
+            std::copy(source, source + (to - from), &picture.at(from, y));
+        }
+    });
+}
+
 // The numbers composed from the atlas straight into the canvas's pixels, the last first, so
-// that every pixel is written once at most. False, having written nothing, where the pixels
-// are too many to track.
+// that every pixel is written once at most, where their cells are too big to follow while
+// covering. False, having written nothing, where the pixels are too many to track.
 bool compose_numbers(const MeshModel& mesh, Canvas& canvas, const DigitAtlas& atlas,
                      const ViewTransform& view, const NumberLayout& layout, const DeviceRect& clip,
-                     const NumberCover& cover, const Selection& selection) {
+                     const Selection& selection) {
     const PixelPicture picture = canvas.pixels().within(clip);
     if (picture.width() * picture.height() > max_mask_pixels) {
         return false;
@@ -440,37 +375,31 @@ bool compose_numbers(const MeshModel& mesh, Canvas& canvas, const DigitAtlas& at
         return true;
     }
     CoverageMask written(picture.area);
-    const auto compose = [&](std::int32_t index, DevicePoint point) {
-        const std::int64_t number = shown_number(mesh, index);
-        if (!cell_misses(picture.area, number_cell(layout, point, number))) {
-            compose_number(picture, written, atlas, point, NumberText(number).text());
-        }
-    };
-    if (cover.covered) {
-        for (const ShownNumber& shown : cover.shown) {
-            compose(shown.index, shown.point);
-        }
-        return true;
-    }
-    for_each_element_descending(mesh, selection, [&](std::int32_t index) {
-        DevicePoint point{};
-        if (number_point(mesh, view, layout, index, point)) {
-            compose(index, point);
-        }
-    });
+    for_each_element_descending(
+        mesh, selection, [](const RecordBlock&) { return true; },
+        [&](std::int32_t index) {
+            DevicePoint point{};
+            if (!number_point(mesh, view, layout, index, point)) {
+                return;
+            }
+            const std::int64_t number = shown_number(mesh, index);
+            const CellBox cell = number_cell(layout, point, number);
+            if (!cell_misses(picture.area, cell)) {
+                compose_cell(picture, written, atlas, cell,
+                             [number] { return NumberText(number); });
+            }
+        });
     return true;
 }
 
 // The elements whose numbers can show in the clip box, as the index tells them: a number's
 // point lies within its cell's size of the box.
-std::vector<RecordRange> select_elements(const MeshIndex& index, const ViewTransform& view,
+std::vector<RecordBlock> select_elements(const MeshIndex& index, const ViewTransform& view,
                                          const NumberLayout& layout, const DeviceRect& clip) {
     constexpr double inf = std::numeric_limits<double>::infinity();
     MeshInterval x{-inf, inf};
     if (layout.digit_widths) {
-        const std::int64_t widest_digit =
-            *std::max_element(layout.digit_widths->begin(), layout.digit_widths->end());
-        const std::int64_t reach = widest_digit * max_number_length / 2 + 2;
+        const std::int64_t reach = layout.widest_digit() * max_number_length / 2 + 2;
         x = device_preimage(view.scale, view.offset_x, 0.0, view.pan_x,
                             std::int64_t{clip.left} - reach, std::int64_t{clip.right} + reach);
     }
@@ -482,8 +411,8 @@ std::vector<RecordRange> select_elements(const MeshIndex& index, const ViewTrans
 
 // The sides whose lines can show in the clip box, as the index tells them: a line's box meets
 // the box, and does not lie wholly under the numbers' cells.
-std::vector<RecordRange> select_sides(const MeshIndex& index, const ViewTransform& view,
-                                      const DeviceRect& clip, const CoverageMask* under_numbers) {
+std::vector<RecordBlock> select_sides(const MeshIndex& index, const ViewTransform& view,
+                                      const DeviceRect& clip, const NumberCover* under_numbers) {
     const MeshInterval x = device_preimage(view.scale, view.offset_x, 0.0, view.pan_x,
                                            std::int64_t{clip.left} - 1, clip.right);
     const MeshInterval y = device_preimage(-view.scale, view.offset_y, 0.0, view.pan_y,
@@ -491,22 +420,20 @@ std::vector<RecordRange> select_sides(const MeshIndex& index, const ViewTransfor
     if (under_numbers == nullptr) {
         return index.sides_within(x, y);
     }
-    // Device points never decrease along either axis of the mesh (nor increase, for a negative
-    // scale), so the corners of an area give the box of every point in it.
     return index.sides_within(x, y, [&](MeshInterval area_x, MeshInterval area_y) {
-        const DevicePoint a = to_device(view, area_x.lo, area_y.lo);
-        const DevicePoint b = to_device(view, area_x.hi, area_y.hi);
-        return within_exact_line_reach(a) && within_exact_line_reach(b) &&
-               under_numbers->covers({std::min(a.x, b.x), std::min(a.y, b.y),
-                                      std::int64_t{std::max(a.x, b.x)} + 1,
-                                      std::int64_t{std::max(a.y, b.y)} + 1});
+        const CellBox box = device_box(view, area_x, area_y);
+        return within_exact_line_reach(
+                   {static_cast<std::int32_t>(box.left), static_cast<std::int32_t>(box.top)}) &&
+               within_exact_line_reach({static_cast<std::int32_t>(box.right - 1),
+                                        static_cast<std::int32_t>(box.bottom - 1)}) &&
+               under_numbers->covers(box);
     });
 }
 
 } // namespace
 
 void paint_mesh(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view,
-                const MeshIndex* index) {
+                const MeshIndex* index, std::size_t threaded_least) {
     const std::int32_t text_height = canvas.text_height();
     canvas.set_text_align(text_align_top_center);
     canvas.set_text_color(color_red);
@@ -521,15 +448,20 @@ void paint_mesh(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
     if (index != nullptr) {
         selection.elements = select_elements(*index, view, layout, clip);
     }
-    const NumberCover cover = cover_numbers(mesh, view, layout, clip, selection);
-    const CoverageMask* under_numbers = cover.covered ? &*cover.covered : nullptr;
+    std::optional<NumberCover> cover;
+    if (coverable(layout, clip)) {
+        cover = cover_numbers(mesh, view, layout, atlas, clip, selection, threaded_least);
+    }
+    const NumberCover* under_numbers = cover ? &*cover : nullptr;
     if (index != nullptr) {
         selection.sides = select_sides(*index, view, clip, under_numbers);
     }
     draw_sides(mesh, canvas, view, clip, under_numbers, selection);
-    if (atlas == nullptr ||
-        !compose_numbers(mesh, canvas, *atlas, view, layout, clip, cover, selection)) {
-        draw_numbers(mesh, canvas, view, layout, clip, cover, selection);
+    if (atlas != nullptr && cover) {
+        lay_composed_numbers(canvas, clip, *cover);
+    } else if (atlas == nullptr ||
+               !compose_numbers(mesh, canvas, *atlas, view, layout, clip, selection)) {
+        draw_numbers(mesh, canvas, view, layout, clip, cover ? &*cover : nullptr, selection);
     }
 }
 

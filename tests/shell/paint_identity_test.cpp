@@ -191,21 +191,23 @@ TEST(PaintIdentity, PicturesInMemoryMatchThePlainDrawing) {
         const UniqueFont font = make_font(c.font);
         const DeviceRect frame{0, 0, c.width, c.height};
         const ViewTransform view = zoomed_view(mesh, frame, c.zoom);
-        // Zoomed in, the painter looks only at what the index finds in view.
+        // Zoomed in, the painter looks only at what the index finds in view, a row at a time,
+        // and on two threads however few the numbers are.
         const MeshIndex index(mesh);
         const MeshIndex* zoomed = c.zoom.step != 0 ? &index : nullptr;
+        const std::size_t threaded_least = c.zoom.step != 0 ? 0 : threaded_paint_least;
 
         const FontedPicture plain(c.width, c.height, font.get());
         PlainCanvas everything(plain.picture.dc());
         paint_mesh(mesh, everything, view);
         const FontedPicture skipped(c.width, c.height, font.get());
         GdiCanvas gdi(skipped.picture.dc());
-        paint_mesh(mesh, gdi, view, zoomed);
+        paint_mesh(mesh, gdi, view, zoomed, threaded_least);
         const FontedPicture composed(c.width, c.height, font.get());
         DigitAtlasCache digits;
         PictureCanvas picture_canvas(composed.picture.dc(), composed.picture.pixels(), digits,
                                      frame);
-        paint_mesh(mesh, picture_canvas, view, zoomed);
+        paint_mesh(mesh, picture_canvas, view, zoomed, threaded_least);
 
         EXPECT_EQ(everything.texts > 0, c.shape.numbered);
         if (c.zoom.step != 0) {

@@ -1,0 +1,74 @@
+#include "number_placement.h"
+
+#include "certain_truncation.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+std::int64_t NumberLayout::widest_digit() const {
+    return *std::max_element(digit_widths->begin(), digit_widths->end());
+}
+
+NumberLayout number_layout(Canvas& canvas, std::int32_t height) {
+    NumberLayout layout{height / 2, std::max<std::int64_t>(height, 1),
+                        std::array<std::int64_t, 10>{}, std::nullopt};
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        const auto width = canvas.text_width(std::string_view(&digit, 1));
+        if (!width) {
+            layout.digit_widths.reset();
+            break;
+        }
+        (*layout.digit_widths)[static_cast<std::size_t>(digit - '0')] = *width;
+    }
+    if (layout.digit_widths &&
+        std::all_of(layout.digit_widths->begin(), layout.digit_widths->end(),
+                    [&](std::int64_t width) { return width == layout.digit_widths->front(); })) {
+        layout.uniform_digit_width = layout.digit_widths->front();
+    }
+    return layout;
+}
+
+const DigitAtlas* usable_atlas(Canvas& canvas, const NumberLayout& layout,
+                               std::int32_t text_height) {
+    const DigitAtlas* atlas = canvas.digit_atlas();
+    // A font of no height draws cells of no rows, but they count as a row where they might hide
+    // a line: no atlas fits them.
+    if (atlas == nullptr || !atlas->complete() || atlas->height != text_height ||
+        atlas->height != layout.text_height || !layout.digit_widths ||
+        !std::equal(layout.digit_widths->begin(), layout.digit_widths->end(),
+                    atlas->widths.begin())) {
+        return nullptr;
+    }
+    return atlas;
+}
+
+DevicePoint extended_number_point(const ViewTransform& view, const NumberLayout& layout,
+                                  const MeshNode& a, const MeshNode& b, const MeshNode& c) {
+    using Extended = long double;
+    const Extended cx = Extended{centre_factor} * (Extended{b.x} + a.x + c.x);
+    const Extended cy = Extended{centre_factor} * (Extended{b.y} + a.y + c.y);
+    const Extended scale = view.scale;
+    return add_pan({truncate_to_int32(scale * cx + view.offset_x),
+                    truncate_to_int32((-scale * cy + view.offset_y) - layout.half_text)},
+                   view);
+}
+
+NumberText::NumberText(std::int64_t number) {
+    length = static_cast<std::size_t>(
+        std::to_chars(digits.data(), digits.data() + digits.size(), number).ptr - digits.data());
+}
+
+std::int32_t number_point_y(const ViewTransform& view, const NumberLayout& layout,
+                            double centre_y) {
+    const long double scale = view.scale;
+    return add_pan(truncate_to_int32((-scale * centre_y + view.offset_y) - layout.half_text),
+                   view.pan_y);
+}
+
+CellBox device_box(const ViewTransform& view, MeshInterval x, MeshInterval y) {
+    const DevicePoint a = to_device(view, x.lo, y.lo);
+    const DevicePoint b = to_device(view, x.hi, y.hi);
+    return {std::min(a.x, b.x), std::min(a.y, b.y), std::int64_t{std::max(a.x, b.x)} + 1,
+            std::int64_t{std::max(a.y, b.y)} + 1};
+}

@@ -1,0 +1,202 @@
+// Where a paint puts each element's number, and the opaque cell the number covers: the centre
+// of its corners as the painter computes it, in extended precision or in double precision where
+// that gives the same pixel.
+#pragma once
+
+#include "canvas.h"
+#include "certain_truncation.h"
+#include "coverage_mask.h"
+#include "digit_atlas.h"
+#include "mesh_model.h"
+#include "view_transform.h"
+
+#include <array>
+#include <bit>
+#include <cmath>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+// The label sits at 0.333 of the corner sum, a hair toward the origin from the centroid.
+inline constexpr double centre_factor = 0.333;
+// The longest number drawn: an index below 2^31 plus the numbering base.
+inline constexpr std::int64_t max_number_length = 10;
+
+inline bool number_node_exists(const MeshModel& mesh, std::int32_t index) {
+    return index >= 0 && index < mesh.node_count();
+}
+
+// What a paint needs to place numbers and to tell which of them cannot show.
+struct NumberLayout {
+    std::int32_t half_text;   // lifts a number so that its middle, not its top, is on the centre
+    std::int64_t text_height; // height of a number's opaque cell
+    // Each digit's width, when the canvas can tell: a number is as wide as its digits.
+    std::optional<std::array<std::int64_t, 10>> digit_widths;
+    // The width every digit has, where they all have the same, as most fonts' digits do.
+    std::optional<std::int64_t> uniform_digit_width;
+    // How a centred text of odd width sits, as the atlas the numbers are composed from found it.
+    bool odd_width_rounds_up = false;
+
+    // The widest digit's width; the layout must have digit widths.
+    std::int64_t widest_digit() const;
+};
+
+NumberLayout number_layout(Canvas& canvas, std::int32_t height);
+
+// The canvas's atlas where it agrees with the font's metrics the layout was made from, or none.
+const DigitAtlas* usable_atlas(Canvas& canvas, const NumberLayout& layout,
+                               std::int32_t text_height);
+
+// Where a number goes, in extended precision: the middle of its cell's top edge over the centre
+// of the corners a, b and c.
+DevicePoint extended_number_point(const ViewTransform& view, const NumberLayout& layout,
+                                  const MeshNode& a, const MeshNode& b, const MeshNode& c);
+
+// Where element `index`'s number goes (the middle of its cell's top edge); false where a corner
+// is missing. (A flag and a point, not an optional point: the optional's flag byte, stored apart
+// and read back with the point, stalls the loops that call this a million times.) Inline: it is
+// the inner step of the loops over every element. The same steps in double precision where they
+// give the same pixel.
+inline bool number_point(const MeshModel& mesh, const ViewTransform& view,
+                         const NumberLayout& layout, std::int32_t index, DevicePoint& point) {
+    const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
+    if (!number_node_exists(mesh, element.node_a) || !number_node_exists(mesh, element.node_b) ||
+        !number_node_exists(mesh, element.node_c)) {
+        return false;
+    }
+    const MeshNode& a = mesh.nodes[static_cast<std::size_t>(element.node_a)];
+    const MeshNode& b = mesh.nodes[static_cast<std::size_t>(element.node_b)];
+    const MeshNode& c = mesh.nodes[static_cast<std::size_t>(element.node_c)];
+#if defined(__SSE2__)
+    // x and y side by side, each lane the very steps of the plain code below.
+    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+    const __m128d corner_a = _mm_loadu_pd(&a.x);
+    const __m128d corner_b = _mm_loadu_pd(&b.x);
+    const __m128d corner_c = _mm_loadu_pd(&c.x);
+    const __m128d sum = _mm_add_pd(_mm_add_pd(corner_b, corner_a), corner_c);
+    const __m128d moved = _mm_mul_pd(_mm_set_pd(-view.scale, view.scale),
+                                     _mm_mul_pd(_mm_set1_pd(centre_factor), sum));
+    const __m128d placed = _mm_add_pd(moved, _mm_set_pd(view.offset_y, view.offset_x));
+    const __m128d device = _mm_sub_pd(placed, _mm_set_pd(layout.half_text, 0.0));
+    const __m128d spread = _mm_mul_pd(
+        _mm_set1_pd(std::abs(view.scale)),
+        _mm_add_pd(_mm_add_pd(_mm_and_pd(corner_a, magnitude), _mm_and_pd(corner_b, magnitude)),
+                   _mm_and_pd(corner_c, magnitude)));
+    const __m128d reach = _mm_add_pd(
+        _mm_add_pd(_mm_add_pd(spread, _mm_set_pd(std::abs(view.offset_y), std::abs(view.offset_x))),
+                   _mm_and_pd(_mm_unpacklo_pd(_mm_setzero_pd(), _mm_unpackhi_pd(placed, placed)),
+                              magnitude)),
+        _mm_and_pd(device, magnitude));
+    const __m128d error = _mm_mul_pd(reach, _mm_set1_pd(double_steps_error));
+    const __m128i whole = _mm_cvttpd_epi32(device);
+    const __m128d toward_zero = _mm_and_pd(_mm_sub_pd(device, _mm_cvtepi32_pd(whole)), magnitude);
+    const __m128d certain = _mm_and_pd(
+        _mm_and_pd(_mm_cmplt_pd(_mm_and_pd(device, magnitude), _mm_set1_pd(certain_limit)),
+                   _mm_cmpgt_pd(toward_zero, error)),
+        _mm_cmpgt_pd(_mm_sub_pd(_mm_set1_pd(1.0), toward_zero), error));
+    if (_mm_movemask_pd(certain) == 3) {
+        point = add_pan({_mm_cvtsi128_si32(whole), _mm_cvtsi128_si32(_mm_shuffle_epi32(whole, 1))},
+                        view);
+        return true;
+    }
+    point = extended_number_point(view, layout, a, b, c);
+#else
+    const double across = view.scale * (centre_factor * (b.x + a.x + c.x));
+    const double down = -view.scale * (centre_factor * (b.y + a.y + c.y));
+    const double device_x = across + view.offset_x;
+    const double lifted = down + view.offset_y;
+    const double device_y = lifted - layout.half_text;
+    // Every step's result is at most the corners' magnitudes times the scale and factor.
+    const double spread_x = std::abs(view.scale) * (std::abs(a.x) + std::abs(b.x) + std::abs(c.x));
+    const double spread_y = std::abs(view.scale) * (std::abs(a.y) + std::abs(b.y) + std::abs(c.y));
+    const auto quick_x = certain_truncation(
+        device_x, double_steps_error * (spread_x + std::abs(view.offset_x) + std::abs(device_x)));
+    const auto quick_y =
+        certain_truncation(device_y, double_steps_error * (spread_y + std::abs(view.offset_y) +
+                                                           std::abs(lifted) + std::abs(device_y)));
+    point = quick_x && quick_y ? add_pan({*quick_x, *quick_y}, view)
+                               : extended_number_point(view, layout, a, b, c);
+#endif
+    return true;
+}
+
+// The y of the point of a number whose centre is at mesh y `centre_y`, in extended precision.
+std::int32_t number_point_y(const ViewTransform& view, const NumberLayout& layout, double centre_y);
+
+// The number element `index` shows: in 64 bits, where index + numbering_base cannot overflow.
+inline std::int64_t shown_number(const MeshModel& mesh, std::int32_t index) {
+    return std::int64_t{index} + mesh.numbering_base;
+}
+
+struct NumberText {
+    std::array<char, 20> digits;
+    std::size_t length;
+
+    explicit NumberText(std::int64_t number);
+    std::string_view text() const { return {digits.data(), length}; }
+};
+
+// A number that shows, at least in part, and where.
+struct ShownNumber {
+    std::int32_t index;
+    DevicePoint point;
+};
+
+// The device box of every point of a mesh box, right and bottom exclusive: device points never
+// decrease along either axis of the mesh (nor increase, for a negative scale), so two corners
+// tell it.
+CellBox device_box(const ViewTransform& view, MeshInterval x, MeshInterval y);
+
+// How many decimal digits `number` has.
+constexpr std::int64_t decimal_digits(std::uint64_t number) {
+    constexpr std::array<std::uint64_t, 20> powers{1U,
+                                                   10U,
+                                                   100U,
+                                                   1000U,
+                                                   10000U,
+                                                   100000U,
+                                                   1000000U,
+                                                   10000000U,
+                                                   100000000U,
+                                                   1000000000U,
+                                                   10000000000U,
+                                                   100000000000U,
+                                                   1000000000000U,
+                                                   10000000000000U,
+                                                   100000000000000U,
+                                                   1000000000000000U,
+                                                   10000000000000000U,
+                                                   100000000000000000U,
+                                                   1000000000000000000U,
+                                                   10000000000000000000U};
+    // log10(2) is about 1233 / 4096: the guess is the number of digits or one less. 0 has one.
+    const auto guess = static_cast<std::size_t>((std::bit_width(number) * 1233) >> 12);
+    return number == 0 ? 1 : static_cast<std::int64_t>(guess) + (number >= powers[guess] ? 1 : 0);
+}
+
+// The opaque cell of a number: as wide as its digits, centred on its point the way GDI centres
+// text (half the width to the left, rounded down unless the atlas found otherwise), from the
+// point down. Without digit widths the cell is taken as wide as can be. Inline, as
+// number_point.
+inline CellBox number_cell(const NumberLayout& layout, DevicePoint point, std::int64_t number) {
+    const std::int64_t top = point.y;
+    if (!layout.digit_widths) {
+        constexpr std::int64_t unbounded = std::int64_t{1} << 40;
+        return {-unbounded, top, unbounded, top + layout.text_height};
+    }
+    std::int64_t width = 0;
+    auto rest = static_cast<std::uint64_t>(number);
+    if (layout.uniform_digit_width) {
+        width = decimal_digits(rest) * *layout.uniform_digit_width;
+    } else {
+        do {
+            width += (*layout.digit_widths)[rest % 10];
+            rest /= 10;
+        } while (rest != 0);
+    }
+    const std::int64_t left = centred_left(point.x, width, layout.odd_width_rounds_up);
+    return {left, top, left + width, top + layout.text_height};
+}

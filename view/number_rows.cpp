@@ -1,0 +1,247 @@
+#include "number_rows.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <optional>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// The rows go to the two threads in stripes of this many, in turn: each thread's rows of the
+// coverage mask then lie in cache lines of their own.
+constexpr std::int64_t stripe_rows = 16;
+
+// Where a block's numbers can be: the columns their cells may reach (right exclusive) and the
+// rows of the area they may reach (bottom exclusive).
+struct BlockReach {
+    std::int32_t first;
+    std::int32_t end;
+    std::int64_t left;
+    std::int64_t right;
+    std::int64_t top;
+    std::int64_t bottom;
+};
+
+// The blocks whose cells may reach the area, and for each row the blocks that may reach it, the
+// last first.
+struct RowLists {
+    std::vector<BlockReach> reaches;
+    std::vector<std::uint32_t> starts; // a row's blocks start here in `blocks`; one more than rows
+    std::vector<std::uint32_t> blocks; // indices into `reaches`
+};
+
+RowLists row_lists(const MeshModel& mesh, const ViewTransform& view, const NumberLayout& layout,
+                   const std::vector<RecordBlock>& blocks, const DeviceRect& area) {
+    RowLists lists;
+    for (const RecordBlock& block : blocks) {
+        if (block.x.lo > block.x.hi || block.first >= block.end) {
+            continue; // no element of the block is drawn
+        }
+        // The largest number of the block is its last; no number's cell is wider than its
+        // digits times the widest digit, and a cell w wide reaches at most w / 2, rounded up,
+        // from its point to either side.
+        const std::int64_t widest =
+            layout.widest_digit() *
+            decimal_digits(static_cast<std::uint64_t>(shown_number(mesh, block.end - 1)));
+        const CellBox centres = device_box(view, block.x, block.y);
+        const std::int32_t top = number_point_y(view, layout, block.y.hi);
+        const std::int32_t bottom = number_point_y(view, layout, block.y.lo);
+        const BlockReach reach{
+            block.first,
+            block.end,
+            centres.left - (widest + 1) / 2,
+            centres.right - 1 + (widest + 1) / 2,
+            std::max<std::int64_t>(std::min(top, bottom), area.top),
+            std::min<std::int64_t>(std::int64_t{std::max(top, bottom)} + layout.text_height,
+                                   area.bottom)};
+        if (reach.top < reach.bottom && reach.left < area.right && reach.right > area.left) {
+            lists.reaches.push_back(reach);
+        }
+    }
+    const auto rows = static_cast<std::size_t>(std::int64_t{area.bottom} - area.top);
+    lists.starts.assign(rows + 1, 0);
+    for (const BlockReach& reach : lists.reaches) {
+        for (std::int64_t y = reach.top; y < reach.bottom; ++y) {
+            ++lists.starts[static_cast<std::size_t>(y - area.top) + 1];
+        }
+    }
+    for (std::size_t row = 0; row < rows; ++row) {
+        lists.starts[row + 1] += lists.starts[row];
+    }
+    lists.blocks.resize(lists.starts[rows]);
+    std::vector<std::uint32_t> next(lists.starts.begin(), lists.starts.end() - 1);
+    for (std::size_t k = lists.reaches.size(); k-- > 0;) {
+        const BlockReach& reach = lists.reaches[k];
+        for (std::int64_t y = reach.top; y < reach.bottom; ++y) {
+            lists.blocks[next[static_cast<std::size_t>(y - area.top)]++] =
+                static_cast<std::uint32_t>(k);
+        }
+    }
+    return lists;
+}
+
+// A row of the area as bits, one for each pixel from the area's left edge.
+class RowBits {
+public:
+    explicit RowBits(std::int64_t width)
+        : width_(width), words_(static_cast<std::size_t>((width + 63) / 64)) {}
+
+    void clear() { std::fill(words_.begin(), words_.end(), 0); }
+    const std::uint64_t* data() const { return words_.data(); }
+
+    // Whether every pixel from `from` to `to` (right exclusive, from the left edge) inside the
+    // row is set; outside it, everything counts as set.
+    bool all_set(std::int64_t from, std::int64_t to) const {
+        from = std::max<std::int64_t>(from, 0);
+        to = std::min(to, width_);
+        for (std::int64_t word = from >> 6; from < to; ++word) {
+            const std::int64_t word_end = std::min(to, (word + 1) << 6);
+            if ((words_[static_cast<std::size_t>(word)] | ~bits(from, word_end)) != ~0ULL) {
+                return false;
+            }
+            from = word_end;
+        }
+        return true;
+    }
+
+    // Sets every pixel from `from` to `to` inside the row, after calling `fill(from, to)` for
+    // each run of them that was not set yet.
+    template <typename Fill> void set(std::int64_t from, std::int64_t to, Fill&& fill) {
+        from = std::max<std::int64_t>(from, 0);
+        to = std::min(to, width_);
+        for (std::int64_t word = from >> 6; from < to; ++word) {
+            const std::int64_t word_end = std::min(to, (word + 1) << 6);
+            std::uint64_t& bits_of_word = words_[static_cast<std::size_t>(word)];
+            std::uint64_t open = bits(from, word_end) & ~bits_of_word;
+            bits_of_word |= bits(from, word_end);
+            while (open != 0) {
+                const int start = std::countr_zero(open);
+                const int length = std::countr_one(open >> start);
+                fill((word << 6) + start, (word << 6) + start + length);
+                open = start + length == 64 ? 0 : open & (~0ULL << (start + length));
+            }
+            from = word_end;
+        }
+    }
+
+private:
+    // The bits of pixels `from` to `to` of the word that holds `from`, `to` within it or at its
+    // end.
+    static std::uint64_t bits(std::int64_t from, std::int64_t to) {
+        const auto lo = static_cast<int>(from & 63);
+        const auto count = static_cast<int>(to - from);
+        return (count == 64 ? ~0ULL : ((std::uint64_t{1} << count) - 1)) << lo;
+    }
+
+    std::int64_t width_;
+    std::vector<std::uint64_t> words_;
+};
+
+struct RowPass {
+    const MeshModel& mesh;
+    const ViewTransform& view;
+    const NumberLayout& layout;
+    const DigitAtlas* atlas;
+    const RowLists& lists;
+    const DeviceRect& area;
+    CoverageMask& covered;
+    const PixelPicture& composed;
+
+    // The rows of every other stripe from stripe `first`; the numbers that show, where text
+    // is wanted, into `shown`.
+    void cover_stripes(std::int64_t first, std::int64_t step,
+                       std::vector<ShownNumber>* shown) const {
+        RowBits row(std::int64_t{area.right} - area.left);
+        for (std::int64_t stripe = first * stripe_rows; area.top + stripe < area.bottom;
+             stripe += step * stripe_rows) {
+            const std::int64_t end =
+                std::min<std::int64_t>(area.top + stripe + stripe_rows, area.bottom);
+            for (std::int64_t y = area.top + stripe; y < end; ++y) {
+                cover_row(y, row, shown);
+                covered.cover_row(y, row.data());
+            }
+        }
+    }
+
+    void cover_row(std::int64_t y, RowBits& row, std::vector<ShownNumber>* shown) const {
+        row.clear();
+        const auto at = static_cast<std::size_t>(y - area.top);
+        for (std::uint32_t k = lists.starts[at]; k < lists.starts[at + 1]; ++k) {
+            const BlockReach& reach = lists.reaches[lists.blocks[k]];
+            if (row.all_set(reach.left - area.left, reach.right - area.left)) {
+                continue; // whatever the block's numbers show in this row, later ones cover
+            }
+            for (std::int32_t index = reach.end - 1; index >= reach.first; --index) {
+                DevicePoint point{};
+                if (!number_point(mesh, view, layout, index, point) || point.y > y ||
+                    point.y + layout.text_height <= y) {
+                    continue;
+                }
+                const std::int64_t number = shown_number(mesh, index);
+                const CellBox cell = number_cell(layout, point, number);
+                std::optional<NumberText> text;
+                bool shows = false;
+                row.set(cell.left - area.left, cell.right - area.left,
+                        [&](std::int64_t from, std::int64_t to) {
+                            shows = true;
+                            if (atlas != nullptr) {
+                                if (!text) {
+                                    text.emplace(number);
+                                }
+                                compose_row(*atlas, text->text(), cell.left, y - cell.top,
+                                            area.left + from, area.left + to,
+                                            &composed.at(area.left + from, y));
+                            }
+                        });
+                if (shows && shown != nullptr) {
+                    shown->push_back({index, point});
+                }
+            }
+        }
+    }
+};
+
+} // namespace
+
+void cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
+                           const NumberLayout& layout, const DigitAtlas* atlas,
+                           const std::vector<RecordBlock>& blocks, CoverageMask& covered,
+                           const PixelPicture& composed, std::vector<ShownNumber>& shown,
+                           bool two_threads) {
+    const DeviceRect area = covered.area();
+    if (area.left >= area.right || area.top >= area.bottom) {
+        return;
+    }
+    const RowLists lists = row_lists(mesh, view, layout, blocks, area);
+    const RowPass pass{mesh, view, layout, atlas, lists, area, covered, composed};
+    std::vector<ShownNumber> shown_above;
+    std::vector<ShownNumber> shown_below;
+    std::vector<ShownNumber>* text_above = atlas == nullptr ? &shown_above : nullptr;
+    std::vector<ShownNumber>* text_below = atlas == nullptr ? &shown_below : nullptr;
+    if (two_threads) {
+        // Each writes the rows of its own stripes and a list of its own.
+        std::jthread other;
+        try {
+            other = std::jthread([&] { pass.cover_stripes(1, 2, text_below); });
+        } catch (const std::system_error&) {
+            pass.cover_stripes(1, 2, text_below);
+        }
+        pass.cover_stripes(0, 2, text_above);
+    } else {
+        pass.cover_stripes(0, 1, text_above);
+    }
+    if (atlas != nullptr) {
+        return;
+    }
+    // A number shows where it shows in any row; the last first, once.
+    shown.insert(shown.end(), shown_above.begin(), shown_above.end());
+    shown.insert(shown.end(), shown_below.begin(), shown_below.end());
+    std::sort(shown.begin(), shown.end(),
+              [](const ShownNumber& a, const ShownNumber& b) { return a.index > b.index; });
+    shown.erase(
+        std::unique(shown.begin(), shown.end(),
+                    [](const ShownNumber& a, const ShownNumber& b) { return a.index == b.index; }),
+        shown.end());
+}
