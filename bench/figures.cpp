@@ -129,9 +129,9 @@ void print_table(std::FILE* out, const Figures& figures) {
 }
 
 void print_repaint_table(std::FILE* out, const Figures& figures) {
-    std::fprintf(out, "%-11s | %9s %9s %9s %9s | %9s %7s | %9s %7s | %9s | %7s %7s\n", "mesh",
-                 "full", "resize", "partial", "open", "plain", "ratio", "direct", "ratio", "pixels",
-                 "kept MB", "peak MB");
+    std::fprintf(out, "%-11s | %9s %9s %9s %9s %9s | %9s %7s | %9s %7s | %9s | %7s %7s\n", "mesh",
+                 "full", "resize", "partial", "open", "dialog", "plain", "ratio", "direct", "ratio",
+                 "pixels", "kept MB", "peak MB");
     for (const std::string& mesh : figures.meshes()) {
         const auto get = [&](std::string_view name) { return figures.get(name, mesh); };
         const auto full = get(figure::repaint_full_ms);
@@ -140,10 +140,10 @@ void print_repaint_table(std::FILE* out, const Figures& figures) {
         }
         const auto plain = get(figure::repaint_plain_ms);
         const auto direct = get(figure::repaint_direct_ms);
-        std::string line = cell(mesh, -11) + " | " + cell(full, 9, 1) + " " +
-                           cell(get(figure::resize_ms), 9, 1) + " " +
-                           cell(get(figure::repaint_partial_ms), 9, 2) + " " +
-                           cell(get(figure::open_ms), 9, 1);
+        std::string line =
+            cell(mesh, -11) + " | " + cell(full, 9, 1) + " " + cell(get(figure::resize_ms), 9, 1) +
+            " " + cell(get(figure::repaint_partial_ms), 9, 2) + " " +
+            cell(get(figure::open_ms), 9, 1) + " " + cell(get(figure::dialog_open_ms), 9, 1);
         line += " | " + cell(plain, 9, 1) + " " + cell(quotient(plain, full), 6, 1) + "x";
         line += " | " + cell(direct, 9, 1) + " " + cell(quotient(direct, full), 6, 1) + "x";
         line += " | " + cell(get(figure::pixels_differing), 9, 0);
@@ -151,14 +151,14 @@ void print_repaint_table(std::FILE* out, const Figures& figures) {
                 " " + cell(scaled(get(figure::repaint_peak_bytes), 1.0 / bytes_per_mb), 7, 1);
         std::fprintf(out, "%s\n", line.c_str());
     }
-    std::fputs(
-        "ms, medians: full: the picture of the fit drawn afresh as the border is dragged by a"
-        " pixel; partial repaint of 200 x"
-        " 150; open: load, then the first picture; plain: every LineTo and TextOutA on the"
-        " window's DC; direct: the painter on the window's DC; ratio: that / full; pixels:"
-        " how many differ from the plain drawing; MB besides the mesh that a picture drawn"
-        " afresh keeps, and needs at most\n",
-        out);
+    std::fputs("ms, medians: full: the picture of the fit drawn afresh (Home from a step in);"
+               " resize: the same as the border is dragged by a pixel; partial: a repaint of"
+               " 200 x 150; open: load, then the first picture; dialog: the same from the Open"
+               " dialog's OK; plain: every LineTo and TextOutA on the window's DC; direct: the"
+               " painter on the window's DC; ratio: that / full; pixels: how many differ from the"
+               " plain drawing; MB besides the mesh that a picture drawn afresh keeps, and needs"
+               " at most\n",
+               out);
 }
 
 void print_view_table(std::FILE* out, const Figures& figures) {

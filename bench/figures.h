@@ -27,6 +27,7 @@ inline constexpr std::string_view repaint_full_ms = "repaint_full_ms";       // 
 inline constexpr std::string_view repaint_partial_ms = "repaint_partial_ms"; // 200 x 150 part
 inline constexpr std::string_view resize_ms = "resize_ms"; // drawn afresh as the border is dragged
 inline constexpr std::string_view open_ms = "open_ms";     // load, then the first picture
+inline constexpr std::string_view dialog_open_ms = "dialog_open_ms";         // from the dialog's OK
 inline constexpr std::string_view repaint_plain_ms = "repaint_plain_ms";     // every call
 inline constexpr std::string_view repaint_direct_ms = "repaint_direct_ms";   // on the paint DC
 inline constexpr std::string_view pixels_differing = "pixels_differing";     // from the plain one

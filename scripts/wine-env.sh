@@ -44,14 +44,17 @@ velmora_wine_prefix_ready() {
             wineserver --wait || true
             touch "$WINEPREFIX/.velmora-wine-fonts"
         fi
-        if [[ ! -f "$WINEPREFIX/.velmora-unmanaged-tests" ]]; then
+        if [[ ! -f "$WINEPREFIX/.velmora-unmanaged" ]]; then
             # Wine waits two seconds for a window manager to release every managed window it
             # closes, and Xvfb runs none: the in-process shell tests, which open and close
-            # dozens of windows, get unmanaged ones. velmora.exe itself stays managed.
-            wine reg add 'HKCU\Software\Wine\AppDefaults\velmora_shell_tests.exe\X11 Driver' \
-                /v Managed /d N /f >/dev/null 2>&1 || true
+            # dozens of windows, and the repaint benchmark, which times the Open dialog's end,
+            # get unmanaged ones. velmora.exe itself stays managed.
+            for program in velmora_shell_tests.exe velmora_repaint_bench.exe; do
+                wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$program\\X11 Driver" \
+                    /v Managed /d N /f >/dev/null 2>&1 || true
+            done
             wineserver --wait || true
-            touch "$WINEPREFIX/.velmora-unmanaged-tests"
+            touch "$WINEPREFIX/.velmora-unmanaged"
         fi
         if [[ -n "${VELMORA_WINE_DPI:-}" && ! -f "$WINEPREFIX/.velmora-dpi-$VELMORA_WINE_DPI" ]]; then
             wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \

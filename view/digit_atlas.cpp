@@ -45,7 +45,10 @@ void compose_row(const DigitAtlas& atlas, std::string_view digits, std::int64_t 
         const std::int64_t end = std::min(to, digit_left + digit_width);
         const std::uint32_t* cell =
             atlas.cells[digit_index(digits[k])].data() + row * digit_width + (x - digit_left);
-        out = std::copy(cell, cell + (end - x), out);
+        // Most runs are a pixel or two: a loop beats a call to copy them.
+        for (const std::uint32_t* from = cell; from != cell + (end - x);) {
+            *out++ = *from++;
+        }
         x = end;
     }
 }

@@ -10,6 +10,7 @@
 #include <array>
 #include <charconv>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -19,9 +20,10 @@ namespace {
 // How the numbers are drawn: composed from the atlas into a picture of the clip box as their
 // cells are covered, the last first; or drawn as text, those that show.
 struct NumberCover {
-    CoverageMask covered;                // the pixels the cells cover in the end
-    std::vector<std::uint32_t> composed; // the clip box's pixels under the numbers, composed
-    std::vector<ShownNumber> shown;      // drawn as text: the numbers that show, the last first
+    CoverageMask covered; // the pixels the cells cover in the end
+    // The clip box's pixels under the numbers, composed; only those covered are written.
+    std::unique_ptr<std::uint32_t[]> composed;
+    std::vector<ShownNumber> shown; // drawn as text: the numbers that show, the last first
 
     // True when every pixel of `box` in the clip box is covered.
     bool covers(const CellBox& box) const { return covered.covers(box); }
@@ -50,30 +52,12 @@ bool line_misses(const DeviceRect& clip, DevicePoint a, DevicePoint b) {
            std::max(a.y, b.y) < clip.top || std::min(a.y, b.y) >= clip.bottom;
 }
 
-// to_device, in double precision where that gives the same pixel.
-DevicePoint device_point(const ViewTransform& view, double x, double y) {
-    const double across = view.scale * x;
-    const double down = -view.scale * y;
-    const double device_x = across + view.offset_x;
-    const double device_y = down + view.offset_y;
-    const auto quick_x = certain_truncation(
-        device_x,
-        double_steps_error * (std::abs(across) + std::abs(view.offset_x) + std::abs(device_x)));
-    const auto quick_y = certain_truncation(
-        device_y,
-        double_steps_error * (std::abs(down) + std::abs(view.offset_y) + std::abs(device_y)));
-    if (quick_x && quick_y) {
-        return add_pan({*quick_x, *quick_y}, view);
-    }
-    return to_device(view, x, y);
-}
-
 // Every node's device point, each converted once though sides share their nodes.
 std::vector<DevicePoint> device_points(const MeshModel& mesh, const ViewTransform& view) {
     std::vector<DevicePoint> points;
     points.reserve(mesh.nodes.size());
     for (const MeshNode& node : mesh.nodes) {
-        points.push_back(device_point(view, node.x, node.y));
+        points.push_back(quick_to_device(view, node.x, node.y));
     }
     return points;
 }
@@ -201,8 +185,8 @@ void draw_sides(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
                 if (drawn_side(mesh, side)) {
                     const MeshNode& a = node_at(mesh, side.node_a);
                     const MeshNode& b = node_at(mesh, side.node_b);
-                    draw_side(lines, clip, under_numbers, device_point(view, a.x, a.y),
-                              device_point(view, b.x, b.y));
+                    draw_side(lines, clip, under_numbers, quick_to_device(view, a.x, a.y),
+                              quick_to_device(view, b.x, b.y));
                 }
             }
         }
@@ -304,9 +288,9 @@ NumberCover cover_numbers(const MeshModel& mesh, const ViewTransform& view,
     NumberCover cover{CoverageMask(clip), {}, {}};
     PixelPicture composed;
     if (atlas != nullptr) {
-        cover.composed.resize(static_cast<std::size_t>((std::int64_t{clip.right} - clip.left) *
-                                                       (std::int64_t{clip.bottom} - clip.top)));
-        composed = {cover.composed.data(), std::int64_t{clip.right} - clip.left, clip};
+        cover.composed = std::make_unique_for_overwrite<std::uint32_t[]>(static_cast<std::size_t>(
+            (std::int64_t{clip.right} - clip.left) * (std::int64_t{clip.bottom} - clip.top)));
+        composed = {cover.composed.get(), std::int64_t{clip.right} - clip.left, clip};
     }
     if (selection.elements) {
         cover_numbers_by_rows(mesh, view, layout, atlas, *selection.elements, cover.covered,
@@ -355,7 +339,7 @@ void lay_composed_numbers(Canvas& canvas, const DeviceRect& clip, const NumberCo
         to = std::min<std::int64_t>(to, picture.area.right);
         if (from < to && y >= picture.area.top && y < picture.area.bottom) {
             const std::uint32_t* source =
-                cover.composed.data() + (y - clip.top) * stride + (from - clip.left);
+                cover.composed.get() + (y - clip.top) * stride + (from - clip.left);
             std::copy(source, source + (to - from), &picture.at(from, y));
         }
     });

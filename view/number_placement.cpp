@@ -61,14 +61,23 @@ NumberText::NumberText(std::int64_t number) {
 
 std::int32_t number_point_y(const ViewTransform& view, const NumberLayout& layout,
                             double centre_y) {
+    // As number_point's y, in double precision where that gives the same pixel.
+    const double down = -view.scale * centre_y;
+    const double lifted = down + view.offset_y;
+    const double device_y = lifted - layout.half_text;
+    if (const auto quick = certain_truncation(
+            device_y, double_steps_error * (std::abs(down) + std::abs(view.offset_y) +
+                                            std::abs(lifted) + std::abs(device_y)))) {
+        return add_pan(*quick, view.pan_y);
+    }
     const long double scale = view.scale;
     return add_pan(truncate_to_int32((-scale * centre_y + view.offset_y) - layout.half_text),
                    view.pan_y);
 }
 
 CellBox device_box(const ViewTransform& view, MeshInterval x, MeshInterval y) {
-    const DevicePoint a = to_device(view, x.lo, y.lo);
-    const DevicePoint b = to_device(view, x.hi, y.hi);
+    const DevicePoint a = quick_to_device(view, x.lo, y.lo);
+    const DevicePoint b = quick_to_device(view, x.hi, y.hi);
     return {std::min(a.x, b.x), std::min(a.y, b.y), std::int64_t{std::max(a.x, b.x)} + 1,
             std::int64_t{std::max(a.y, b.y)} + 1};
 }

@@ -1,8 +1,27 @@
 #include "view_transform.h"
 
+#include "certain_truncation.h"
+
 #include <cmath>
 #include <limits>
 #include <utility>
+
+DevicePoint quick_to_device(const ViewTransform& view, double x, double y) {
+    const double across = view.scale * x;
+    const double down = -view.scale * y;
+    const double device_x = across + view.offset_x;
+    const double device_y = down + view.offset_y;
+    const auto quick_x = certain_truncation(
+        device_x,
+        double_steps_error * (std::abs(across) + std::abs(view.offset_x) + std::abs(device_x)));
+    const auto quick_y = certain_truncation(
+        device_y,
+        double_steps_error * (std::abs(down) + std::abs(view.offset_y) + std::abs(device_y)));
+    if (quick_x && quick_y) {
+        return add_pan({*quick_x, *quick_y}, view);
+    }
+    return to_device(view, x, y);
+}
 
 MeshInterval device_preimage(double scale, double offset, double lift, std::int32_t pan,
                              std::int64_t device_lo, std::int64_t device_hi) {

@@ -44,6 +44,9 @@ inline DevicePoint to_device(const ViewTransform& view, double x, double y) {
                    view);
 }
 
+// to_device, in double precision where that gives the same pixel.
+DevicePoint quick_to_device(const ViewTransform& view, double x, double y);
+
 // A closed interval of mesh coordinates, unbounded where an end is infinite; empty where
 // lo > hi.
 struct MeshInterval {
