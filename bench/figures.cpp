@@ -129,9 +129,9 @@ void print_table(std::FILE* out, const Figures& figures) {
 }
 
 void print_repaint_table(std::FILE* out, const Figures& figures) {
-    std::fprintf(out, "%-11s | %9s %9s %9s %9s %9s | %9s %7s | %9s %7s | %9s | %7s %7s\n", "mesh",
-                 "full", "resize", "partial", "open", "dialog", "plain", "ratio", "direct", "ratio",
-                 "pixels", "kept MB", "peak MB");
+    std::fprintf(out, "%-11s | %9s %9s %9s %9s %9s | %9s %7s | %9s %7s | %9s | %7s %7s %8s\n",
+                 "mesh", "full", "resize", "partial", "open", "dialog", "plain", "ratio", "direct",
+                 "ratio", "pixels", "kept MB", "peak MB", "index MB");
     for (const std::string& mesh : figures.meshes()) {
         const auto get = [&](std::string_view name) { return figures.get(name, mesh); };
         const auto full = get(figure::repaint_full_ms);
@@ -148,7 +148,8 @@ void print_repaint_table(std::FILE* out, const Figures& figures) {
         line += " | " + cell(direct, 9, 1) + " " + cell(quotient(direct, full), 6, 1) + "x";
         line += " | " + cell(get(figure::pixels_differing), 9, 0);
         line += " | " + cell(scaled(get(figure::repaint_kept_bytes), 1.0 / bytes_per_mb), 7, 1) +
-                " " + cell(scaled(get(figure::repaint_peak_bytes), 1.0 / bytes_per_mb), 7, 1);
+                " " + cell(scaled(get(figure::repaint_peak_bytes), 1.0 / bytes_per_mb), 7, 1) +
+                " " + cell(scaled(get(figure::index_bytes), 1.0 / bytes_per_mb), 8, 1);
         std::fprintf(out, "%s\n", line.c_str());
     }
     std::fputs("ms, medians: full: the picture of the fit drawn afresh (Home from a step in);"
@@ -157,7 +158,7 @@ void print_repaint_table(std::FILE* out, const Figures& figures) {
                " dialog's OK; plain: every LineTo and TextOutA on the window's DC; direct: the"
                " painter on the window's DC; ratio: that / full; pixels: how many differ from the"
                " plain drawing; MB besides the mesh that a picture drawn afresh keeps, and needs"
-               " at most\n",
+               " at most; MB of the index of the mesh the window keeps\n",
                out);
 }
 

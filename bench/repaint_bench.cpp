@@ -32,6 +32,7 @@
 #include "gdi_canvas.h"
 #include "harness.h"
 #include "main_window.h"
+#include "mesh_index.h"
 #include "mesh_painter.h"
 #include "mesh_reader.h"
 #include "plain_canvas.h"
@@ -366,13 +367,21 @@ int main(int argc, char** argv) {
         repaint_ms(nullptr, true);
 
         std::size_t differing = pixels_differing(plain, shown);
+        // The window keeps an index of the mesh beside its picture, as large as this one.
+        const MeshModel& model = current_mesh();
+        const auto index_bytes = static_cast<double>(MeshIndex(model).kept_bytes());
+        const auto model_bytes = static_cast<double>(model.nodes.size() * sizeof(MeshNode) +
+                                                     model.elements.size() * sizeof(MeshElement) +
+                                                     model.sides.size() * sizeof(MeshSide));
         std::printf("%-11s full %7.1f ms, resize %7.1f ms, partial %6.2f ms, open %7.1f ms (from"
                     " the dialog's OK %7.1f ms) | plain %8.1f ms (%.1fx),"
                     " direct %8.1f ms | %zu pixels differ from the plain drawing | memory besides"
-                    " the mesh %.1f MB kept, %.1f MB at most\n",
+                    " the mesh %.1f MB kept, %.1f MB at most, and the index %.1f MB (%.3f x the"
+                    " model)\n",
                     mesh.id().c_str(), full_ms, resize, partial.median(), opening.median(),
                     dialog_opening.median(), plain_ms, plain_ms / full_ms, direct_ms, differing,
-                    kept / bytes_per_mb, peak / bytes_per_mb);
+                    kept / bytes_per_mb, peak / bytes_per_mb, index_bytes / bytes_per_mb,
+                    index_bytes / model_bytes);
         std::fflush(stdout);
         figures.set(figure::repaint_full_ms, mesh.id(), full_ms);
         figures.set(figure::resize_ms, mesh.id(), resize);
@@ -383,6 +392,7 @@ int main(int argc, char** argv) {
         figures.set(figure::repaint_direct_ms, mesh.id(), direct_ms);
         figures.set(figure::repaint_kept_bytes, mesh.id(), kept);
         figures.set(figure::repaint_peak_bytes, mesh.id(), peak);
+        figures.set(figure::index_bytes, mesh.id(), index_bytes);
 
         // Zoomed views: a wheel step into step 8 and into step 24 about the centre, a drag of
         // 10 pixels at step 8, and the plain drawing of each view; the drag's picture is
