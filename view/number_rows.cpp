@@ -1,6 +1,7 @@
 #include "number_rows.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cstdint>
 #include <optional>
@@ -9,8 +10,10 @@
 
 namespace {
 
-// The rows go to the two threads in stripes of this many, in turn: each thread's rows of the
-// coverage mask then lie in cache lines of their own.
+// The rows go to the threads in stripes of this many, each stripe to the thread that asks
+// first: the second thread starts late (a millisecond or two under Wine) and rows differ in
+// cost, yet neither thread waits for the other; and each thread's rows of the coverage mask lie
+// in cache lines of their own.
 constexpr std::int64_t stripe_rows = 16;
 
 // Where a block's numbers can be: the columns their cells may reach (right exclusive) and the
@@ -149,16 +152,18 @@ struct RowPass {
     CoverageMask& covered;
     const PixelPicture& composed;
 
-    // The rows of every other stripe from stripe `first`; the numbers that show, where text
-    // is wanted, into `shown`.
-    void cover_stripes(std::int64_t first, std::int64_t step,
+    // The rows of the stripes `next_stripe` hands out; the numbers that show, where text is
+    // wanted, into `shown`.
+    void cover_stripes(std::atomic<std::int64_t>& next_stripe,
                        std::vector<ShownNumber>* shown) const {
         RowBits row(std::int64_t{area.right} - area.left);
-        for (std::int64_t stripe = first * stripe_rows; area.top + stripe < area.bottom;
-             stripe += step * stripe_rows) {
-            const std::int64_t end =
-                std::min<std::int64_t>(area.top + stripe + stripe_rows, area.bottom);
-            for (std::int64_t y = area.top + stripe; y < end; ++y) {
+        for (;;) {
+            const std::int64_t top = area.top + next_stripe.fetch_add(1) * stripe_rows;
+            if (top >= area.bottom) {
+                return;
+            }
+            const std::int64_t end = std::min<std::int64_t>(top + stripe_rows, area.bottom);
+            for (std::int64_t y = top; y < end; ++y) {
                 cover_row(y, row, shown);
                 covered.cover_row(y, row.data());
             }
@@ -220,17 +225,18 @@ void cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
     std::vector<ShownNumber> shown_below;
     std::vector<ShownNumber>* text_above = atlas == nullptr ? &shown_above : nullptr;
     std::vector<ShownNumber>* text_below = atlas == nullptr ? &shown_below : nullptr;
-    if (two_threads) {
+    std::atomic<std::int64_t> next_stripe{0};
+    {
         // Each writes the rows of its own stripes and a list of its own.
         std::jthread other;
-        try {
-            other = std::jthread([&] { pass.cover_stripes(1, 2, text_below); });
-        } catch (const std::system_error&) {
-            pass.cover_stripes(1, 2, text_below);
+        if (two_threads) {
+            try {
+                other = std::jthread([&] { pass.cover_stripes(next_stripe, text_below); });
+            } catch (const std::system_error&) {
+                // This thread takes every stripe.
+            }
         }
-        pass.cover_stripes(0, 2, text_above);
-    } else {
-        pass.cover_stripes(0, 1, text_above);
+        pass.cover_stripes(next_stripe, text_above);
     }
     if (atlas != nullptr) {
         return;
