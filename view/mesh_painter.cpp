@@ -359,20 +359,8 @@ bool compose_numbers(const MeshModel& mesh, Canvas& canvas, const DigitAtlas& at
         return true;
     }
     CoverageMask written(picture.area);
-    for_each_element_descending(
-        mesh, selection, [](const RecordBlock&) { return true; },
-        [&](std::int32_t index) {
-            DevicePoint point{};
-            if (!number_point(mesh, view, layout, index, point)) {
-                return;
-            }
-            const std::int64_t number = shown_number(mesh, index);
-            const CellBox cell = number_cell(layout, point, number);
-            if (!cell_misses(picture.area, cell)) {
-                compose_cell(picture, written, atlas, cell,
-                             [number] { return NumberText(number); });
-            }
-        });
+    std::vector<ShownNumber> composed_only;
+    cover_backwards(mesh, view, layout, &atlas, selection, picture, written, composed_only);
     return true;
 }
 
