@@ -4,6 +4,7 @@
 #include "mesh_index.h"
 #include "mesh_painter.h"
 #include "recording_canvas.h"
+#include "records_of.h"
 #include "zoom_view.h"
 
 #include <algorithm>
@@ -146,12 +147,9 @@ MeshModel random_mesh(Random& random, int columns, int rows, double x0, double y
         }
     }
     MeshModel mesh;
-    mesh.nodes = RecordArray<MeshNode>::zero_filled(nodes.size()).value();
-    std::copy(nodes.begin(), nodes.end(), mesh.nodes.begin());
-    mesh.elements = RecordArray<MeshElement>::zero_filled(elements.size()).value();
-    std::copy(elements.begin(), elements.end(), mesh.elements.begin());
-    mesh.sides = RecordArray<MeshSide>::zero_filled(sides.size()).value();
-    std::copy(sides.begin(), sides.end(), mesh.sides.begin());
+    mesh.nodes = records_of(nodes);
+    mesh.elements = records_of(elements);
+    mesh.sides = records_of(sides);
     for (const MeshNode& n : nodes) {
         if (n.x >= mesh.x_max)
             mesh.x_max = n.x;

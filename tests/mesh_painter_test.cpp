@@ -2,6 +2,7 @@
 #include "mesh_painter.h"
 #include "number_placement.h"
 #include "recording_canvas.h"
+#include "records_of.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -169,8 +170,7 @@ TEST(MeshPainter, PointsNearPixelEdgesAreThoseOfExtendedPrecision) {
         nodes[static_cast<std::size_t>(k + 2)].x = target - nodes[static_cast<std::size_t>(k)].x -
                                                    nodes[static_cast<std::size_t>(k + 1)].x;
     }
-    mesh.nodes = RecordArray<MeshNode>::zero_filled(nodes.size()).value();
-    std::copy(nodes.begin(), nodes.end(), mesh.nodes.begin());
+    mesh.nodes = records_of(nodes);
     mesh.sides = RecordArray<MeshSide>::zero_filled(nodes.size() - 1).value();
     mesh.elements = RecordArray<MeshElement>::zero_filled(nodes.size() / 3).value();
     for (std::int32_t k = 0; k + 1 < mesh.node_count(); ++k) {
@@ -298,10 +298,8 @@ MeshModel with_numbers_at(std::initializer_list<double> shifts) {
         nodes.insert(nodes.end(), {{dx, 0, 0}, {3 + dx, 0, 0}, {dx, 3, 0}});
         elements.push_back({first, first + 1, first + 2, 0, 0, 0});
     }
-    mesh.nodes = RecordArray<MeshNode>::zero_filled(nodes.size()).value();
-    std::copy(nodes.begin(), nodes.end(), mesh.nodes.begin());
-    mesh.elements = RecordArray<MeshElement>::zero_filled(elements.size()).value();
-    std::copy(elements.begin(), elements.end(), mesh.elements.begin());
+    mesh.nodes = records_of(nodes);
+    mesh.elements = records_of(elements);
     return mesh;
 }
 
@@ -399,8 +397,7 @@ TEST(MeshPainterSkips, ABlockUnderLaterNumbersStillShowsTheEdgesOfItsCells) {
         const std::vector<MeshNode> nodes{{0, 0, 0},           {3, 0, 0},
                                           {0, 3, 0},           {c.dx, c.dy, 0},
                                           {3 + c.dx, c.dy, 0}, {c.dx, 3 + c.dy, 0}};
-        mesh.nodes = RecordArray<MeshNode>::zero_filled(nodes.size()).value();
-        std::copy(nodes.begin(), nodes.end(), mesh.nodes.begin());
+        mesh.nodes = records_of(nodes);
         // Element 0 alone is drawn in the first block; element 64 starts the next. All numbers
         // have seven digits.
         mesh.numbering_base = 1000000;

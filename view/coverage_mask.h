@@ -8,6 +8,16 @@
 #include <cstdint>
 #include <vector>
 
+// Calls `visit(start, end)` for each run of set bits in `bits`, from the lowest (end exclusive).
+template <typename Visit> void for_each_run(std::uint64_t bits, Visit&& visit) {
+    while (bits != 0) {
+        const int start = std::countr_zero(bits);
+        const int length = std::countr_one(bits >> start);
+        visit(start, start + length);
+        bits = start + length == 64 ? 0 : bits & (~0ULL << (start + length));
+    }
+}
+
 // A rectangle in 64-bit device coordinates, right and bottom exclusive: cells of numbers far
 // outside the 32-bit range still compare correctly.
 struct CellBox {
@@ -103,15 +113,11 @@ template <typename Fill> void CoverageMask::cover_uncovered(const CellBox& box, 
     for_each_word(span, [&](std::int64_t word, std::uint64_t bits) {
         std::uint64_t* rows = column(word);
         for (std::int64_t row = span.top; row < span.bottom; ++row) {
-            std::uint64_t row_open = bits & ~rows[row];
+            const std::uint64_t row_open = bits & ~rows[row];
             rows[row] |= bits;
-            while (row_open != 0) {
-                const int start = std::countr_zero(row_open);
-                const int length = std::countr_one(row_open >> start);
-                const std::int64_t x = left_ + word * 64 + start;
-                fill(x, x + length, top_ + row);
-                row_open = start + length == 64 ? 0 : row_open & (~0ULL << (start + length));
-            }
+            for_each_run(row_open, [&](int start, int end) {
+                fill(left_ + word * 64 + start, left_ + word * 64 + end, top_ + row);
+            });
         }
     });
 }
@@ -121,14 +127,9 @@ template <typename Visit> void CoverageMask::for_each_covered_run(Visit&& visit)
     for (std::int64_t word = 0; word < words; ++word) {
         const std::uint64_t* rows = column(word);
         for (std::int64_t row = 0; row < height_; ++row) {
-            std::uint64_t bits = rows[row];
-            while (bits != 0) {
-                const int start = std::countr_zero(bits);
-                const int length = std::countr_one(bits >> start);
-                const std::int64_t x = left_ + word * 64 + start;
-                visit(x, x + length, top_ + row);
-                bits = start + length == 64 ? 0 : bits & (~0ULL << (start + length));
-            }
+            for_each_run(rows[row], [&](int start, int end) {
+                visit(left_ + word * 64 + start, left_ + word * 64 + end, top_ + row);
+            });
         }
     }
 }

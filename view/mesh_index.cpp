@@ -55,27 +55,15 @@ struct Bounds {
 
 namespace {
 
-std::vector<RecordBlock> element_blocks(const MeshModel& mesh) {
-    const std::size_t count = mesh.elements.size();
+// The blocks of `count` records, the bounds of each taken in by `take(record, bounds)`.
+template <typename Take> std::vector<RecordBlock> blocks_of(std::size_t count, Take&& take) {
     std::vector<RecordBlock> blocks;
     blocks.reserve((count + MeshIndex::block_size - 1) / MeshIndex::block_size);
     for (std::size_t first = 0; first < count; first += MeshIndex::block_size) {
         Bounds bounds;
         const std::size_t end = std::min(first + MeshIndex::block_size, count);
-        for (std::size_t i = first; i < end; ++i) {
-            const MeshElement& element = mesh.elements[i];
-            if (!valid_node(mesh, element.node_a) || !valid_node(mesh, element.node_b) ||
-                !valid_node(mesh, element.node_c)) {
-                continue;
-            }
-            const MeshNode& a = node_at(mesh, element.node_a);
-            const MeshNode& b = node_at(mesh, element.node_b);
-            const MeshNode& c = node_at(mesh, element.node_c);
-            const double x = centre_factor * (b.x + a.x + c.x);
-            const double y = centre_factor * (b.y + a.y + c.y);
-            const double error_x = (std::abs(a.x) + std::abs(b.x) + std::abs(c.x)) * centre_error;
-            const double error_y = (std::abs(a.y) + std::abs(b.y) + std::abs(c.y)) * centre_error;
-            bounds.take(x - error_x, x + error_x, y - error_y, y + error_y);
+        for (std::size_t record = first; record < end; ++record) {
+            take(record, bounds);
         }
         blocks.push_back({static_cast<std::int32_t>(first),
                           static_cast<std::int32_t>(end),
@@ -85,36 +73,40 @@ std::vector<RecordBlock> element_blocks(const MeshModel& mesh) {
     return blocks;
 }
 
-std::vector<RecordBlock> side_blocks(const MeshModel& mesh) {
-    const std::size_t count = mesh.sides.size();
-    std::vector<RecordBlock> blocks;
-    blocks.reserve((count + MeshIndex::block_size - 1) / MeshIndex::block_size);
-    for (std::size_t first = 0; first < count; first += MeshIndex::block_size) {
-        Bounds bounds;
-        const std::size_t end = std::min(first + MeshIndex::block_size, count);
-        for (std::size_t i = first; i < end; ++i) {
-            const MeshSide& side = mesh.sides[i];
-            if (side.mark == -1 || !valid_node(mesh, side.node_a) ||
-                !valid_node(mesh, side.node_b)) {
-                continue;
-            }
-            const MeshNode& a = node_at(mesh, side.node_a);
-            const MeshNode& b = node_at(mesh, side.node_b);
-            // std::min and std::max would drop a NaN.
-            if (!(std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(b.x) &&
-                  std::isfinite(b.y))) {
-                bounds.take_everything();
-                continue;
-            }
-            bounds.take(std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y),
-                        std::max(a.y, b.y));
+std::vector<RecordBlock> element_blocks(const MeshModel& mesh) {
+    return blocks_of(mesh.elements.size(), [&mesh](std::size_t record, Bounds& bounds) {
+        const MeshElement& element = mesh.elements[record];
+        if (!valid_node(mesh, element.node_a) || !valid_node(mesh, element.node_b) ||
+            !valid_node(mesh, element.node_c)) {
+            return;
         }
-        blocks.push_back({static_cast<std::int32_t>(first),
-                          static_cast<std::int32_t>(end),
-                          {bounds.x_lo, bounds.x_hi},
-                          {bounds.y_lo, bounds.y_hi}});
-    }
-    return blocks;
+        const MeshNode& a = node_at(mesh, element.node_a);
+        const MeshNode& b = node_at(mesh, element.node_b);
+        const MeshNode& c = node_at(mesh, element.node_c);
+        const double x = centre_factor * (b.x + a.x + c.x);
+        const double y = centre_factor * (b.y + a.y + c.y);
+        const double error_x = (std::abs(a.x) + std::abs(b.x) + std::abs(c.x)) * centre_error;
+        const double error_y = (std::abs(a.y) + std::abs(b.y) + std::abs(c.y)) * centre_error;
+        bounds.take(x - error_x, x + error_x, y - error_y, y + error_y);
+    });
+}
+
+std::vector<RecordBlock> side_blocks(const MeshModel& mesh) {
+    return blocks_of(mesh.sides.size(), [&mesh](std::size_t record, Bounds& bounds) {
+        const MeshSide& side = mesh.sides[record];
+        if (side.mark == -1 || !valid_node(mesh, side.node_a) || !valid_node(mesh, side.node_b)) {
+            return;
+        }
+        const MeshNode& a = node_at(mesh, side.node_a);
+        const MeshNode& b = node_at(mesh, side.node_b);
+        // std::min and std::max would drop a NaN.
+        if (!(std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(b.x) &&
+              std::isfinite(b.y))) {
+            bounds.take_everything();
+            return;
+        }
+        bounds.take(std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y), std::max(a.y, b.y));
+    });
 }
 
 } // namespace

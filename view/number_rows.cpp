@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <cstdint>
 #include <optional>
 #include <system_error>
@@ -117,14 +116,10 @@ public:
         for (std::int64_t word = from >> 6; from < to; ++word) {
             const std::int64_t word_end = std::min(to, (word + 1) << 6);
             std::uint64_t& bits_of_word = words_[static_cast<std::size_t>(word)];
-            std::uint64_t open = bits(from, word_end) & ~bits_of_word;
+            const std::uint64_t open = bits(from, word_end) & ~bits_of_word;
             bits_of_word |= bits(from, word_end);
-            while (open != 0) {
-                const int start = std::countr_zero(open);
-                const int length = std::countr_one(open >> start);
-                fill((word << 6) + start, (word << 6) + start + length);
-                open = start + length == 64 ? 0 : open & (~0ULL << (start + length));
-            }
+            for_each_run(open,
+                         [&](int start, int end) { fill((word << 6) + start, (word << 6) + end); });
             from = word_end;
         }
     }

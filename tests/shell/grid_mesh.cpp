@@ -1,5 +1,7 @@
 #include "grid_mesh.h"
 
+#include "records_of.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -58,12 +60,9 @@ MeshModel grid_mesh(const MeshShape& shape) {
         elements.clear();
     }
     MeshModel mesh;
-    mesh.nodes = RecordArray<MeshNode>::zero_filled(nodes.size()).value();
-    std::copy(nodes.begin(), nodes.end(), mesh.nodes.begin());
-    mesh.elements = RecordArray<MeshElement>::zero_filled(elements.size()).value();
-    std::copy(elements.begin(), elements.end(), mesh.elements.begin());
-    mesh.sides = RecordArray<MeshSide>::zero_filled(sides.size()).value();
-    std::copy(sides.begin(), sides.end(), mesh.sides.begin());
+    mesh.nodes = records_of(nodes);
+    mesh.elements = records_of(elements);
+    mesh.sides = records_of(sides);
     mesh.numbering_base = shape.base;
     mesh.x_min = std::min(shape.x0, 0.0);
     mesh.y_min = std::min(shape.y0, 0.0);
