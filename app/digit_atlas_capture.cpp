@@ -228,10 +228,19 @@ std::optional<std::uint32_t> one_step_line_pixel(HDC dc) {
     return line_pixel;
 }
 
-const DigitAtlas* DigitAtlasCache::atlas_for(HDC dc) {
+const DigitAtlas* DrawingProbes::atlas_for(HDC dc) {
     const Key key{GetCurrentObject(dc, OBJ_FONT), GetTextColor(dc), GetBkColor(dc), GetBkMode(dc)};
     if (!captured_ || captured_->key != key) {
         captured_ = Captured{key, capture_digit_atlas(dc)};
     }
     return captured_->atlas ? &*captured_->atlas : nullptr;
+}
+
+std::optional<std::uint32_t> DrawingProbes::one_step_line_pixel_for(HDC dc) {
+    const LineKey key{GetCurrentObject(dc, OBJ_PEN), GetROP2(dc), GetMapMode(dc),
+                      GetGraphicsMode(dc), GetTextCharacterExtra(dc)};
+    if (!line_ || line_->key != key) {
+        line_ = LineProbe{key, one_step_line_pixel(dc)};
+    }
+    return line_->pixel;
 }

@@ -20,16 +20,35 @@ std::optional<DigitAtlas> capture_digit_atlas(HDC dc);
 // and no other; nothing otherwise.
 std::optional<std::uint32_t> one_step_line_pixel(HDC dc);
 
-// The atlas of a device context's current font and colours, captured again only when one of
-// them changes. What a handle cannot tell (the fonts installed, font smoothing, the display)
-// is the owner's to watch: it clears the cache when they change.
-class DigitAtlasCache {
+// What a device context draws, found out again only when what shapes it changes: the atlas of
+// its current font and colours, and the pixel a one-step line sets with its current pen. What a
+// handle cannot tell (the fonts installed, font smoothing, the display) is the owner's to watch:
+// it clears the probes when they change.
+class DrawingProbes {
 public:
     // Null where the font's digits cannot be composed.
     const DigitAtlas* atlas_for(HDC dc);
-    void clear() { captured_.reset(); }
+    // As one_step_line_pixel.
+    std::optional<std::uint32_t> one_step_line_pixel_for(HDC dc);
+    void clear() {
+        captured_.reset();
+        line_.reset();
+    }
 
 private:
+    struct LineKey {
+        HGDIOBJ pen;
+        int mix_mode;
+        int map_mode;
+        int graphics_mode;
+        int character_extra;
+
+        friend bool operator==(const LineKey&, const LineKey&) = default;
+    };
+    struct LineProbe {
+        LineKey key;
+        std::optional<std::uint32_t> pixel;
+    };
     struct Key {
         HGDIOBJ font;
         COLORREF text_colour;
@@ -43,4 +62,5 @@ private:
         std::optional<DigitAtlas> atlas;
     };
     std::optional<Captured> captured_;
+    std::optional<LineProbe> line_;
 };

@@ -12,9 +12,9 @@
 // Draws on a device context it does not own; the DC's pen, font and background stay as they are.
 class GdiCanvas : public Canvas {
 public:
-    explicit GdiCanvas(HDC dc) : dc_(dc), digits_(&own_digits_) {}
-    // With the digit atlases of `digits`, kept from paint to paint.
-    GdiCanvas(HDC dc, DigitAtlasCache& digits) : dc_(dc), digits_(&digits) {}
+    explicit GdiCanvas(HDC dc) : dc_(dc), probes_(&own_probes_) {}
+    // With the probes of what `dc` draws kept in `probes` from paint to paint.
+    GdiCanvas(HDC dc, DrawingProbes& probes) : dc_(dc), probes_(&probes) {}
     GdiCanvas(const GdiCanvas&) = delete;
     GdiCanvas& operator=(const GdiCanvas&) = delete;
 
@@ -32,12 +32,13 @@ public:
 protected:
     HDC dc() const { return dc_; }
     // The digits as the device context draws them now, checked; null where a check fails.
-    const DigitAtlas* checked_digits() { return digits_->atlas_for(dc_); }
+    const DigitAtlas* checked_digits() { return probes_->atlas_for(dc_); }
+    DrawingProbes& probes() { return *probes_; }
 
 private:
     HDC dc_;
-    DigitAtlasCache own_digits_;
-    DigitAtlasCache* digits_;
+    DrawingProbes own_probes_;
+    DrawingProbes* probes_;
 };
 
 constexpr DeviceRect to_device_rect(const RECT& rect) {

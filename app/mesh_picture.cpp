@@ -65,7 +65,7 @@ void MeshPicture::draw(HWND window, const DeviceRect& area, const ViewTransform&
     const auto background = reinterpret_cast<HBRUSH>(GetClassLongPtrA(window, GCLP_HBRBACKGROUND));
     const RECT part{area.left, area.top, area.right, area.bottom};
     FillRect(picture_->dc(), &part, background);
-    PictureCanvas canvas(picture_->dc(), picture_->pixels(), digits_, area);
+    PictureCanvas canvas(picture_->dc(), picture_->pixels(), probes_, area);
     paint_mesh(current_mesh(), canvas, view, &index());
     drawn_ = view;
 }
@@ -86,7 +86,7 @@ const MeshIndex& MeshPicture::index() {
 
 void MeshPicture::release() {
     picture_.reset();
-    digits_.clear();
+    probes_.clear();
     up_to_date_ = false;
 }
 

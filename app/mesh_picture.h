@@ -57,7 +57,7 @@ private:
     void invalidate(HWND window);
 
     std::optional<DibPicture> picture_;
-    DigitAtlasCache digits_;
+    DrawingProbes probes_;
     bool up_to_date_ = false;
     ViewTransform drawn_; // the view the picture shows
     ZoomView view_;

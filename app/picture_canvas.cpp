@@ -19,9 +19,9 @@ bool device_is_picture(HDC dc) {
 
 } // namespace
 
-PictureCanvas::PictureCanvas(HDC dc, const PixelPicture& pixels, DigitAtlasCache& digits,
+PictureCanvas::PictureCanvas(HDC dc, const PixelPicture& pixels, DrawingProbes& probes,
                              const DeviceRect& area)
-    : GdiCanvas(dc, digits), writes_pixels_(!pixels.empty() && device_is_picture(dc)),
+    : GdiCanvas(dc, probes), writes_pixels_(!pixels.empty() && device_is_picture(dc)),
       pixels_(pixels.within(area)), clip_before_(CreateRectRgn(0, 0, 0, 0)),
       clipped_before_(GetClipRgn(dc, clip_before_.get()) == 1) {
     IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
@@ -33,7 +33,7 @@ PictureCanvas::~PictureCanvas() {
 
 void PictureCanvas::draw_lines(std::span<const LineSegment> segments) {
     if (!line_pixel_) {
-        line_pixel_ = writes_pixels_ ? one_step_line_pixel(dc()) : std::nullopt;
+        line_pixel_ = writes_pixels_ ? probes().one_step_line_pixel_for(dc()) : std::nullopt;
     }
     segments_.assign(segments.begin(), segments.end());
     std::size_t drawn_by_gdi = segments_.size();

@@ -15,7 +15,7 @@ class PictureCanvas final : public GdiCanvas {
 public:
     // `pixels` are the bitmap selected into `dc`, device point (0, 0) first; nothing is drawn
     // outside `area`, which the canvas makes the device context's clip region while it lives.
-    PictureCanvas(HDC dc, const PixelPicture& pixels, DigitAtlasCache& digits,
+    PictureCanvas(HDC dc, const PixelPicture& pixels, DrawingProbes& probes,
                   const DeviceRect& area);
     ~PictureCanvas() override;
     PictureCanvas(const PictureCanvas&) = delete;

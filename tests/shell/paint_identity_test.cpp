@@ -204,7 +204,7 @@ TEST(PaintIdentity, PicturesInMemoryMatchThePlainDrawing) {
         GdiCanvas gdi(skipped.picture.dc());
         paint_mesh(mesh, gdi, view, zoomed, threaded_least);
         const FontedPicture composed(c.width, c.height, font.get());
-        DigitAtlasCache digits;
+        DrawingProbes digits;
         PictureCanvas picture_canvas(composed.picture.dc(), composed.picture.pixels(), digits,
                                      frame);
         paint_mesh(mesh, picture_canvas, view, zoomed, threaded_least);
