@@ -1,11 +1,12 @@
 #include "number_rows.h"
 
+#include "second_thread.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -221,17 +222,14 @@ void cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
     std::vector<ShownNumber>* text_above = atlas == nullptr ? &shown_above : nullptr;
     std::vector<ShownNumber>* text_below = atlas == nullptr ? &shown_below : nullptr;
     std::atomic<std::int64_t> next_stripe{0};
-    {
-        // Each writes the rows of its own stripes and a list of its own.
-        std::jthread other;
-        if (two_threads) {
-            try {
-                other = std::jthread([&] { pass.cover_stripes(next_stripe, text_below); });
-            } catch (const std::system_error&) {
-                // This thread takes every stripe.
-            }
-        }
-        pass.cover_stripes(next_stripe, text_above);
+    // Each writes the rows of its own stripes and a list of its own; either takes every stripe
+    // the other does not.
+    const std::function<void()> cover_above = [&] { pass.cover_stripes(next_stripe, text_above); };
+    if (two_threads) {
+        static SecondThread second;
+        second.run_beside([&] { pass.cover_stripes(next_stripe, text_below); }, cover_above);
+    } else {
+        cover_above();
     }
     if (atlas != nullptr) {
         return;
