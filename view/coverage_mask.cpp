@@ -29,15 +29,21 @@ bool CoverageMask::covers_span(const Span& span) const {
     if (span.empty()) {
         return true;
     }
-    // Every row is looked at: a branch-free run over adjacent words beats stopping early.
-    std::uint64_t open = 0;
-    for_each_word(span, [&](std::int64_t word, std::uint64_t bits) {
+    // Every row of a column is looked at: a branch-free run over adjacent words beats stopping
+    // early. A box as wide as the area stops at the first column not covered.
+    for (std::int64_t word = span.first_word; word <= span.last_word; ++word) {
+        const std::uint64_t bits = (word == span.first_word ? span.first_bits : ~0ULL) &
+                                   (word == span.last_word ? span.last_bits : ~0ULL);
         const std::uint64_t* rows = column(word);
+        std::uint64_t open = 0;
         for (std::int64_t row = span.top; row < span.bottom; ++row) {
             open |= bits & ~rows[row];
         }
-    });
-    return open == 0;
+        if (open != 0) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void CoverageMask::cover(const CellBox& box) {
