@@ -280,7 +280,8 @@ void cover_backwards(const MeshModel& mesh, const ViewTransform& view, const Num
 }
 
 // The cover of the numbers in the clip box: with an index, found a row at a time (on two
-// threads from `threaded_least` elements on), otherwise walking every number backwards.
+// threads from `threaded_least` elements on) where the blocks of the index keep to a few rows,
+// otherwise walking every number backwards.
 NumberCover cover_numbers(const MeshModel& mesh, const ViewTransform& view,
                           const NumberLayout& layout, const DigitAtlas* atlas,
                           const DeviceRect& clip, const Selection& selection,
@@ -292,11 +293,10 @@ NumberCover cover_numbers(const MeshModel& mesh, const ViewTransform& view,
             (std::int64_t{clip.right} - clip.left) * (std::int64_t{clip.bottom} - clip.top)));
         composed = {cover.composed.get(), std::int64_t{clip.right} - clip.left, clip};
     }
-    if (selection.elements) {
-        cover_numbers_by_rows(mesh, view, layout, atlas, *selection.elements, cover.covered,
-                              composed, cover.shown,
-                              records_in(*selection.elements) >= threaded_least);
-    } else {
+    if (!selection.elements ||
+        !cover_numbers_by_rows(mesh, view, layout, atlas, *selection.elements, cover.covered,
+                               composed, cover.shown,
+                               records_in(*selection.elements) >= threaded_least)) {
         cover_backwards(mesh, view, layout, atlas, selection, composed, cover.covered, cover.shown);
     }
     return cover;

@@ -3,10 +3,13 @@
 #include "second_thread.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -15,6 +18,10 @@ namespace {
 // cost, yet neither thread waits for the other; and each thread's rows of the coverage mask lie
 // in cache lines of their own.
 constexpr std::int64_t stripe_rows = 16;
+
+// Above this many text heights of rows reached by a block, on average, the numbers lie too
+// spread out to be found a row at a time.
+constexpr std::int64_t spread_heights = 4;
 
 // Where a block's numbers can be: the columns their cells may reach (right exclusive) and the
 // rows of the area they may reach (bottom exclusive).
@@ -138,6 +145,30 @@ private:
     std::vector<std::uint64_t> words_;
 };
 
+// The number points of the blocks a thread looked at last: a block reaches the rows of a
+// number's height, which one thread takes in turn, and its points are worked out once for
+// them all.
+class PointCache {
+public:
+    struct Entry {
+        std::size_t reach = std::numeric_limits<std::size_t>::max();
+        // Where each element's number goes, the last first; y beyond every row where the
+        // element has a corner missing.
+        std::array<DevicePoint, MeshIndex::block_size> points{};
+    };
+
+    // The entry of reach `reach`, and whether its points are there already.
+    std::pair<Entry&, bool> find(std::size_t reach) {
+        Entry& entry = entries_[reach % entries_.size()];
+        const bool found = entry.reach == reach;
+        entry.reach = reach;
+        return {entry, found};
+    }
+
+private:
+    std::vector<Entry> entries_ = std::vector<Entry>(64);
+};
+
 struct RowPass {
     const MeshModel& mesh;
     const ViewTransform& view;
@@ -153,6 +184,7 @@ struct RowPass {
     void cover_stripes(std::atomic<std::int64_t>& next_stripe,
                        std::vector<ShownNumber>* shown) const {
         RowBits row(std::int64_t{area.right} - area.left);
+        PointCache points;
         for (;;) {
             const std::int64_t top = area.top + next_stripe.fetch_add(1) * stripe_rows;
             if (top >= area.bottom) {
@@ -160,13 +192,14 @@ struct RowPass {
             }
             const std::int64_t end = std::min<std::int64_t>(top + stripe_rows, area.bottom);
             for (std::int64_t y = top; y < end; ++y) {
-                cover_row(y, row, shown);
+                cover_row(y, row, points, shown);
                 covered.cover_row(y, row.data());
             }
         }
     }
 
-    void cover_row(std::int64_t y, RowBits& row, std::vector<ShownNumber>* shown) const {
+    void cover_row(std::int64_t y, RowBits& row, PointCache& points,
+                   std::vector<ShownNumber>* shown) const {
         row.clear();
         const auto at = static_cast<std::size_t>(y - area.top);
         for (std::uint32_t k = lists.starts[at]; k < lists.starts[at + 1]; ++k) {
@@ -174,10 +207,13 @@ struct RowPass {
             if (row.all_set(reach.left - area.left, reach.right - area.left)) {
                 continue; // whatever the block's numbers show in this row, later ones cover
             }
+            auto [cached, found] = points.find(lists.blocks[k]);
             for (std::int32_t index = reach.end - 1; index >= reach.first; --index) {
-                DevicePoint point{};
-                if (!number_point(mesh, view, layout, index, point) || point.y > y ||
-                    point.y + layout.text_height <= y) {
+                DevicePoint& point = cached.points[static_cast<std::size_t>(reach.end - 1 - index)];
+                if (!found && !number_point(mesh, view, layout, index, point)) {
+                    point.y = std::numeric_limits<std::int32_t>::max(); // no row reaches it
+                }
+                if (point.y > y || point.y + layout.text_height <= y) {
                     continue;
                 }
                 const std::int64_t number = shown_number(mesh, index);
@@ -206,16 +242,22 @@ struct RowPass {
 
 } // namespace
 
-void cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
+bool cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
                            const NumberLayout& layout, const DigitAtlas* atlas,
                            const std::vector<RecordBlock>& blocks, CoverageMask& covered,
                            const PixelPicture& composed, std::vector<ShownNumber>& shown,
                            bool two_threads) {
     const DeviceRect area = covered.area();
     if (area.left >= area.right || area.top >= area.bottom) {
-        return;
+        return true;
     }
     const RowLists lists = row_lists(mesh, view, layout, blocks, area);
+    // A block of neighbours reaches the rows of a few numbers' heights.
+    if (lists.blocks.size() >
+        lists.reaches.size() * static_cast<std::size_t>(spread_heights * layout.text_height) +
+            static_cast<std::size_t>(std::int64_t{area.bottom} - area.top)) {
+        return false;
+    }
     const RowPass pass{mesh, view, layout, atlas, lists, area, covered, composed};
     std::vector<ShownNumber> shown_above;
     std::vector<ShownNumber> shown_below;
@@ -232,7 +274,7 @@ void cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
         cover_above();
     }
     if (atlas != nullptr) {
-        return;
+        return true;
     }
     // A number shows where it shows in any row; the last first, once.
     shown.insert(shown.end(), shown_above.begin(), shown_above.end());
@@ -243,4 +285,5 @@ void cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
         std::unique(shown.begin(), shown.end(),
                     [](const ShownNumber& a, const ShownNumber& b) { return a.index == b.index; }),
         shown.end());
+    return true;
 }

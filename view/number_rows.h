@@ -20,8 +20,10 @@
 // `blocks` (in index order, each with the box of its numbers' centres); with an atlas, writes
 // into `composed` (a picture of the same area) the pixel each shows, from the last number whose
 // cell covers it; without one, adds to `shown` every number that shows a pixel, the last first.
-// On two threads where `two_threads` is set.
-void cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
+// On two threads where `two_threads` is set. False, having done nothing, where the blocks'
+// numbers lie so spread out (a mesh numbered at random, numbers at infinities) that each row
+// would look at most of them: walking the numbers once costs less then.
+bool cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
                            const NumberLayout& layout, const DigitAtlas* atlas,
                            const std::vector<RecordBlock>& blocks, CoverageMask& covered,
                            const PixelPicture& composed, std::vector<ShownNumber>& shown,
