@@ -37,6 +37,9 @@ void print_headline(const Figures& figures, std::string_view platform, double ra
         std::printf("%.*s, %.*s: product %.0f ms, %.0f MB/s (goal %.0f)",
                     static_cast<int>(platform.size()), platform.data(),
                     static_cast<int>(mesh.size()), mesh.data(), *product, mb_per_s, goal_mb_per_s);
+        if (const auto one_thread = figures.get("one_thread_ms", mesh)) {
+            std::printf("; %.0f ms on 1 thread", *one_thread);
+        }
         if (reference) {
             std::printf("; %.1f times the fscanf reader (goal %.0f)", *reference / *product,
                         ratio_goal);

@@ -91,17 +91,18 @@ bool Figures::write(const std::string& path) const {
 
 void print_table(std::FILE* out, const Figures& figures) {
     constexpr double ms_per_s = 1000.0;
-    std::fprintf(out, "%-11s %7s | %9s %7s | %9s %7s %4s | %6s | %7s %7s | %7s %7s | %s\n", "mesh",
-                 "MB", "product", "MB/s", "reference", "MB/s", "runs", "ratio", "model", "product",
-                 "model", "refer.", "paint ms, counting canvas");
-    std::fprintf(out, "%-11s %7s | %9s %7s | %9s %7s %4s | %6s | %7s %7s | %7s %7s | %s\n", "", "",
-                 "ms", "", "ms", "", "", "", "MB", "peak MB", "x", "peak x",
+    std::fprintf(out, "%-11s %7s | %9s %7s %9s | %9s %7s %4s | %6s | %7s %7s | %7s %7s | %s\n",
+                 "mesh", "MB", "product", "MB/s", "1 thread", "reference", "MB/s", "runs", "ratio",
+                 "model", "product", "model", "refer.", "paint ms, counting canvas");
+    std::fprintf(out, "%-11s %7s | %9s %7s %9s | %9s %7s %4s | %6s | %7s %7s | %7s %7s | %s\n", "",
+                 "", "ms", "", "ms", "ms", "", "", "", "MB", "peak MB", "x", "peak x",
                  "  as text / composed");
     for (const std::string& mesh : figures.meshes()) {
         const auto get = [&](std::string_view name) { return figures.get(name, mesh); };
         const auto bytes = get(figure::bytes);
         const auto model = get(figure::model_bytes);
         const auto product_ms = get(reader_figure(Reader::product, figure::load_ms));
+        const auto one_thread_ms = get(reader_figure(Reader::one_thread, figure::load_ms));
         const auto reference_ms = get(reader_figure(Reader::reference, figure::load_ms));
         const auto reference_runs = get(reader_figure(Reader::reference, figure::load_runs));
         const auto product_peak = get(reader_figure(Reader::product, figure::peak_bytes));
@@ -111,7 +112,8 @@ void print_table(std::FILE* out, const Figures& figures) {
         };
 
         std::string line = cell(mesh, -11) + " " + cell(scaled(bytes, 1.0 / bytes_per_mb), 7, 1);
-        line += " | " + cell(product_ms, 9, 1) + " " + cell(throughput(product_ms), 7, 0);
+        line += " | " + cell(product_ms, 9, 1) + " " + cell(throughput(product_ms), 7, 0) + " " +
+                cell(one_thread_ms, 9, 1);
         line += " | " + cell(reference_ms, 9, 1) + " " + cell(throughput(reference_ms), 7, 0) +
                 " " + cell(reference_runs, 4, 0);
         line += " | " + cell(quotient(reference_ms, product_ms), 5, 1) + "x";
@@ -123,7 +125,8 @@ void print_table(std::FILE* out, const Figures& figures) {
             cell(get(figure::paint_ms), 9, 1) + " / " + cell(get(figure::paint_composed_ms), 8, 1);
         std::fprintf(out, "%s\n", line.c_str());
     }
-    std::fputs("ratio: reference load time / product load time (on the same files);"
+    std::fputs("product: the load on all the machine's threads, 1 thread: on the calling thread"
+               " alone; ratio: reference load time / product load time (on the same files);"
                " x: peak growth of a load in a fresh process / the model's arrays\n",
                out);
 }

@@ -3,7 +3,7 @@
 // counting canvas; the same program, measuring the same way, natively and under Wine.
 //
 //   velmora_load_bench --meshes DIR [--figures FILE] [--sizes 10k,1M] [--repetitions N]
-//                      [--load-seconds S]
+//                      [--load-seconds S] [--readers product,one_thread,reference]
 //
 // Each reader takes up to N samples (default 9) of the loads of each file set, the two readers
 // taking turns so that a change in the machine's load falls on both alike; a sample is one
@@ -33,13 +33,13 @@ constexpr DeviceRect window_rect{0, 0, 1024, 768};
 
 // Times the loads of both readers, each into a model of its own, as the viewer opens one mesh
 // over the last; leaves the product's model in `product_model`. False when a load failed.
-bool time_loads(const BenchMesh& mesh, int repetitions, double budget_ms, MeshModel& product_model,
-                Figures& figures) {
+bool time_loads(const BenchMesh& mesh, const std::vector<Reader>& readers, int repetitions,
+                double budget_ms, MeshModel& product_model, Figures& figures) {
     MeshModel reference_model;
     std::vector<Samples> samples(std::size(all_readers), Samples(repetitions, budget_ms));
     for (bool wanted = true; wanted;) {
         wanted = false;
-        for (const Reader reader : all_readers) {
+        for (const Reader reader : readers) {
             Samples& times = samples[static_cast<std::size_t>(reader)];
             if (!times.wanted()) {
                 continue;
@@ -51,7 +51,7 @@ bool time_loads(const BenchMesh& mesh, int repetitions, double budget_ms, MeshMo
             wanted = true;
         }
     }
-    for (const Reader reader : all_readers) {
+    for (const Reader reader : readers) {
         const Samples& times = samples[static_cast<std::size_t>(reader)];
         const double ms = times.median();
         std::printf("%-11s %-9s %9.1f ms %7.0f MB/s  (median of %zu samples of %d)\n",
@@ -102,13 +102,23 @@ int main(int argc, char** argv) {
     }
     BenchOptions options;
     double load_seconds = 20.0;
+    std::vector<Reader> readers(std::begin(all_readers), std::end(all_readers));
     if (!parse_bench_options(program, arguments, options,
                              [&](std::string_view name, const char* value) {
-                                 if (name != "--load-seconds") {
+                                 if (name == "--load-seconds") {
+                                     load_seconds = std::atof(value);
+                                     return true;
+                                 }
+                                 if (name != "--readers") {
                                      return false;
                                  }
-                                 load_seconds = std::atof(value);
-                                 return true;
+                                 readers.clear();
+                                 for (const std::string_view reader : split_list(value)) {
+                                     if (const auto known = reader_named(reader)) {
+                                         readers.push_back(*known);
+                                     }
+                                 }
+                                 return !readers.empty();
                              })) {
         return 2;
     }
@@ -124,7 +134,7 @@ int main(int argc, char** argv) {
         figures.set(figure::bytes, mesh.id(), static_cast<double>(mesh.bytes));
         {
             MeshModel model;
-            if (!time_loads(mesh, repetitions, budget_ms, model, figures)) {
+            if (!time_loads(mesh, readers, repetitions, budget_ms, model, figures)) {
                 std::printf("%-11s failed\n", mesh.id().c_str());
                 continue;
             }
@@ -132,7 +142,7 @@ int main(int argc, char** argv) {
         }
         std::fflush(stdout);
         // A peak costs one more load: only where a load fits the time the loads are given.
-        for (const Reader reader : all_readers) {
+        for (const Reader reader : readers) {
             const auto ms = figures.get(reader_figure(reader, figure::load_ms), mesh.id());
             if (ms && *ms <= budget_ms && !measure_load_peak(reader, mesh, scratch_path, figures)) {
                 std::printf("%-11s %-9s peak not measured\n", mesh.id().c_str(),

@@ -6,7 +6,15 @@
 #include <cstdio>
 
 std::string_view reader_name(Reader reader) {
-    return reader == Reader::product ? "product" : "reference";
+    switch (reader) {
+    case Reader::product:
+        return "product";
+    case Reader::one_thread:
+        return "one_thread";
+    case Reader::reference:
+        break;
+    }
+    return "reference";
 }
 
 std::optional<Reader> reader_named(std::string_view name) {
@@ -20,7 +28,9 @@ std::optional<Reader> reader_named(std::string_view name) {
 
 bool load_with(Reader reader, MeshModel& model, const std::string& node_path) {
     const auto error = reader == Reader::product ? read_mesh_file_set(model, node_path)
-                                                 : reference_read_mesh_file_set(model, node_path);
+                       : reader == Reader::one_thread
+                           ? read_mesh_file_set(model, node_path, open_file, {1, part_least_bytes})
+                           : reference_read_mesh_file_set(model, node_path);
     if (error) {
         std::fputs(read_failure_message(*error).c_str(), stderr);
         return false;

@@ -1,5 +1,6 @@
-// The two readers the benchmarks compare on the same files: the product's reader and the
-// plain fscanf reader it is checked against.
+// The readers the benchmarks compare on the same files: the product's reader with all the
+// machine's threads and with the calling thread alone, and the plain fscanf reader it is
+// checked against.
 #pragma once
 
 #include "mesh_model.h"
@@ -9,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-enum class Reader : std::uint8_t { product, reference };
+enum class Reader : std::uint8_t { product, one_thread, reference };
 
-inline constexpr Reader all_readers[] = {Reader::product, Reader::reference};
+inline constexpr Reader all_readers[] = {Reader::product, Reader::one_thread, Reader::reference};
 
 std::string_view reader_name(Reader reader);
 std::optional<Reader> reader_named(std::string_view name);

@@ -142,14 +142,14 @@ struct FuzzInput {
     std::string_view read_sizes;                  // of the second set's files
     std::optional<std::string_view> view_changes; // part 7
 
-    // The first set's element file is read on a thread of its own, as a large one is, in one
-    // input of eight: a thread costs more than the rest of a run under the sanitizers.
-    bool threaded_elements = false;
+    // The first set's element and side files are read in parts of at least `part_least`
+    // bytes, as large ones are, and on two threads in one input of eight: a thread costs more
+    // than the rest of a run under the sanitizers.
+    bool threaded = false;
+    std::uint64_t part_least = 1;
 
     OpenByteSource first_opener() const { return first.opener(); }
-    std::uint64_t first_thread_least() const {
-        return threaded_elements ? 0 : element_thread_least;
-    }
+    ReadThreads first_threads() const { return {threaded ? 2U : 1U, part_least}; }
     OpenByteSource second_opener() const { return second.chunked_opener(read_sizes); }
 };
 
@@ -164,7 +164,8 @@ inline FuzzInput parse_input(const std::uint8_t* data, std::size_t size) {
     FuzzInput input;
     input.first.files = {part(0), part(1), part(2)};
     input.second = parts.size() <= 3 ? input.first : FileSetParts{{part(3), part(4), part(5)}};
-    input.threaded_elements = size % 8 == 0;
+    input.threaded = size % 8 == 0;
+    input.part_least = 1 + size % 61;
     input.extra = part(6).value_or(std::string_view());
     input.read_sizes = input.extra.size() > read_sizes_offset
                            ? input.extra.substr(read_sizes_offset)

@@ -634,7 +634,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     MeshModel mesh;
     const auto first_error =
-        read_mesh_file_set(mesh, node_path, input.first_opener(), input.first_thread_least());
+        read_mesh_file_set(mesh, node_path, input.first_opener(), input.first_threads());
     check_model(mesh);
     paint_all(mesh, input);
 

@@ -3,8 +3,9 @@
 //
 // Both readers read the first set of the input and then the second into one model each (so
 // that counts a file cannot give carry over from the first set alike; the product reads the
-// first set's element file on a thread of its own for some inputs (see file_set_input.h), and the
-// second set one file after the other in reads of many sizes), and after each read the failures and
+// first set's element and side files in parts of many sizes, on two threads for some inputs (see
+// file_set_input.h), and the second set one file after the other in reads of many sizes), and
+// after each read the failures and
 // the models must match: the same failure in the same file or none, records equal byte for byte
 // (after a failure, those of the files up to the failing one), the same numbering base, the same
 // extents bit for bit.
@@ -150,7 +151,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const FileSetParts& set = second ? input.second : input.first;
         const auto product_error = read_mesh_file_set(
             product, node_path, second ? input.second_opener() : input.first_opener(),
-            second ? element_thread_least : input.first_thread_least());
+            second ? default_read_threads() : input.first_threads());
         if (!compare || product_only(product_error) ||
             record_count(product) > max_compared_records) {
             return 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <sys/stat.h>
 
 namespace {
@@ -42,6 +43,20 @@ public:
     }
     // The file's size, which the text mode's data never exceeds.
     std::uint64_t size() const override { return size_; }
+    // In binary mode an offset is a count of bytes, as it is for the data read in text mode
+    // before its Ctrl+Z, the only offsets the reader moves to.
+    bool seek(std::uint64_t offset) override {
+        if (offset > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+            return false;
+        }
+#ifdef _WIN32
+        const bool moved = _fseeki64(file_.get(), static_cast<std::int64_t>(offset), SEEK_SET) == 0;
+#else
+        const bool moved = fseeko(file_.get(), static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+        ended_ = !moved;
+        return moved;
+    }
 
 private:
     std::unique_ptr<std::FILE, FileCloser> file_;
@@ -81,4 +96,12 @@ std::size_t MemorySource::read(char* buffer, std::size_t capacity) {
     }
     data_.remove_prefix(count);
     return count;
+}
+
+bool MemorySource::seek(std::uint64_t offset) {
+    if (offset > whole_.size()) {
+        return false;
+    }
+    data_ = whole_.substr(static_cast<std::size_t>(offset));
+    return true;
 }

@@ -36,11 +36,22 @@
 // The name every failure message carries.
 inline constexpr std::string_view program_name = "velmora";
 
-// An element file of at least this many bytes is read on a second thread while the calling
-// thread reads the node file and the side file. The element file is the largest of the three;
-// below this size a thread costs more than it saves (under Wine a thread takes some 4 ms to
-// start running, about as long as reading 4 MiB).
-inline constexpr std::uint64_t element_thread_least = std::uint64_t{4} << 20;
+// The threads a file set is read with, and the least bytes of a part of a file.
+//
+// The three files are read at once, and the element and the side file in parts, several for
+// each thread, none smaller than `part_least` bytes; the threads beside the caller start only
+// for a set of at least `part_least` bytes. Under Wine a thread takes a millisecond or more to
+// start running, about as long as reading a megabyte, so part_least_bytes keeps small sets on
+// the calling thread and small parts from costing more than they save.
+struct ReadThreads {
+    unsigned count;           // the calling thread included; 1 reads on the caller alone
+    std::uint64_t part_least; // 1: files split into parts of any size (for the tests)
+};
+
+inline constexpr std::uint64_t part_least_bytes = std::uint64_t{4} << 20;
+
+// As many threads as the machine runs at once.
+ReadThreads default_read_threads();
 
 // The longest path Windows accepts, in UTF-16 units before the terminator (MAX_PATH - 1).
 inline constexpr std::size_t max_path_units = 259;
@@ -64,11 +75,10 @@ struct ReadError {
     std::string path; // the file being read
 };
 
-// An element file whose source tells a size of at least `thread_least` is read on a second
-// thread (0: every element file whose size is known).
+// The model is the same, bit for bit, whatever the threads and the parts.
 std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view node_path,
                                             const OpenByteSource& open = open_file,
-                                            std::uint64_t thread_least = element_thread_least);
+                                            ReadThreads threads = default_read_threads());
 
 // The line written to standard error for a failure; the node file's failure has a message
 // box instead (see report_read_failure).

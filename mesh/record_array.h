@@ -97,6 +97,15 @@ public:
         }
     }
 
+    // Zero-fills the records from `first` to before `last`, in any block: records written
+    // since the block was had.
+    void zero_range(std::size_t first, std::size_t last) {
+        if (first < last) {
+            std::memset(static_cast<void*>(records_.get() + first), 0,
+                        (last - first) * sizeof(Record));
+        }
+    }
+
     std::size_t size() const { return size_; }
     bool empty() const { return size_ == 0; }
     Record* data() { return records_.get(); }

@@ -39,8 +39,8 @@ std::size_t TokenScanner::buffer_size(std::uint64_t source_size) {
     return static_cast<std::size_t>(std::max(source_size + 1, least));
 }
 
-TokenScanner::TokenScanner(ByteSource& source)
-    : source_(source), capacity_(buffer_size(source.size())) {
+TokenScanner::TokenScanner(ByteSource& source, std::uint64_t start)
+    : source_(source), capacity_(buffer_size(source.size())), buffer_position_(start) {
     storage_ = std::make_unique_for_overwrite<char[]>(margin + capacity_ + margin);
     buffer_ = storage_.get() + margin;
     // Words for every byte, and for the whitespace marked past the last one.
@@ -66,6 +66,7 @@ bool TokenScanner::refill() {
         at_end_ = true;
         return false;
     }
+    buffer_position_ += static_cast<std::uint64_t>(end_ - buffer_);
     next_ = buffer_;
     end_ = next_ + count;
     mark_buffered_spaces();
@@ -79,6 +80,7 @@ void TokenScanner::ensure_lookahead() {
         return;
     }
     const std::size_t kept = static_cast<std::size_t>(end_ - next_);
+    buffer_position_ += static_cast<std::uint64_t>(next_ - buffer_);
     if (kept != 0) {
         std::memmove(buffer_, next_, kept);
     }

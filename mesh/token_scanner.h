@@ -23,7 +23,9 @@ class TokenScanner {
 public:
     static constexpr std::size_t label_capacity = 79;
 
-    explicit TokenScanner(ByteSource& source);
+    // `start`: the position of the source's next byte in its file, where the source has
+    // been moved into it.
+    explicit TokenScanner(ByteSource& source, std::uint64_t start = 0);
 
     // %s: a run of non-whitespace characters. Fails at the end of the data, and when the
     // run is longer than label_capacity (then label_too_long() is set).
@@ -43,6 +45,13 @@ public:
     bool label_too_long() const { return label_too_long_; }
     // True once the end of the data has been reached: every further scan fails.
     bool exhausted() const { return at_end_ && next_ == end_; }
+    // Skips whitespace, as every scan does first, and returns the position in the file of
+    // the byte the next scan starts at (of the end of the data where there is none). The
+    // scanner is wholly described by that position: one started there scans on alike.
+    std::uint64_t next_token_position() {
+        (void)start_token();
+        return buffer_position_ + static_cast<std::uint64_t>(next_ - buffer_);
+    }
 
 private:
     friend class TokenRun; // the fast path, which reads the buffer and its whitespace bits
@@ -99,6 +108,7 @@ private:
     std::unique_ptr<std::uint64_t[]> space_bits_;
     const char* next_ = nullptr;
     const char* end_ = nullptr;
+    std::uint64_t buffer_position_; // in the file, of buffer_[0]
     bool at_end_ = false;
     std::string real_; // characters of the real being converted
     std::array<char, label_capacity> label_{};

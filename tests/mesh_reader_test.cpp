@@ -2,13 +2,14 @@
 #include "memory_file_set.h"
 #include "mesh_reader.h"
 #include "model_difference.h"
+#include "reference_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <gtest/gtest.h>
 #include <limits>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -330,73 +331,108 @@ std::optional<ReadError> read_sizeless(MeshModel& model, const std::string& node
         });
 }
 
-// A source that notes the thread that reads it.
-class ThreadNotingSource final : public ByteSource {
-public:
-    ThreadNotingSource(std::string_view data, std::thread::id& reader)
-        : memory_(data), reader_(reader) {}
-    std::size_t read(char* buffer, std::size_t capacity) override {
-        reader_ = std::this_thread::get_id();
-        return memory_.read(buffer, capacity);
+// `count` records "<label>: <i> <fields>" one a line, labelled from `first_label`: the first
+// field tells the record from the others.
+std::string labelled_lines(int count, int first_label, const std::string& fields) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += std::to_string(first_label + i) + ": " + std::to_string(i) + " " + fields + "\n";
     }
-    std::uint64_t size() const override { return memory_.size(); }
+    return text;
+}
 
-private:
-    MemorySource memory_;
-    std::thread::id& reader_;
-};
+// The set's files as C streams, for the fscanf reader (read only: fmemopen writes nothing).
+OpenStream stream_opener(const MemoryFileSet& set) {
+    return [&set](const std::string& path) -> std::FILE* {
+        const auto found = set.files.find(path);
+        return found == set.files.end()
+                   ? nullptr
+                   : fmemopen(const_cast<char*>(found->second.data()), found->second.size(), "r");
+    };
+}
 
-TEST(ElementThread, ReadsAsOneFileAfterTheOther) {
-    const std::string nodes = "4 1: 0 0 1 2: 1 0 1 3: 1 1 1 4: 0 1 1";
-    const std::string elements = "3 1: 1 2 3 0 -1 2 3 4 5 0.6666666666666666 -1.25e-3 1\n"
-                                 "2: 1 3 4 1 0 -1 0 0 0 0.3333333333333333 0.5 0\n"
-                                 "3: 2 3 4 -1 -1 -1 0 0 0 .5 inf 0\n";
-    const std::string sides = "2 1: 1 2 1 0 1 2: 2 3 0 1 -1";
-    // The second element's label is one character too long.
-    const std::size_t second = elements.find("2:");
-    const std::string long_label_elements =
-        elements.substr(0, second) + std::string(80, 'x') + elements.substr(second + 2);
+// A file of `count` such records.
+std::string numbered_lines(int count, int first_label, const std::string& fields) {
+    return std::to_string(count) + "\n" + labelled_lines(count, first_label, fields);
+}
+
+// The element and side files split into parts of every size, scanned on one thread and on
+// several, give the failure and the model of one reading of each file after the other, also
+// where the labels a part starts from lie, where the records run out of step with their lines,
+// and where the data ends or fails inside a part.
+TEST(ReadInParts, GivesWhatOneReadingOfEachFileGives) {
+    const std::string nodes = numbered_lines(40, 1, "-2.25e-3 1");
+    const std::string elements =
+        numbered_lines(40, 1, "2 3 0 -1 2 3 4 5 0.6666666666666666 -1.5 1");
+    const std::string sides = numbered_lines(60, 1, "2 1 0 1");
+    const std::size_t middle = elements.find("\n21: ") + 1;
+    const auto with_middle = [&](const std::string& text) {
+        return elements.substr(0, middle) + text + elements.substr(middle);
+    };
     const struct {
         const char* name;
-        std::string nodes, elements;
-        std::optional<std::string> sides; // none: the side file is missing
+        std::string nodes, elements, sides;
         std::optional<ReadFailure> failure;
-        char file; // the last character of the failing file's name
+        char file;  // the last character of the failing file's name
+        bool split; // the element file is read in parts
     } cases[] = {
-        {"whole", nodes, elements, sides, std::nullopt, 0},
-        // An earlier file's failure comes first, whatever the later files hold.
-        {"node failure", "-4", long_label_elements, std::nullopt, ReadFailure::negative_count, 'n'},
-        {"element failure", nodes, long_label_elements, std::nullopt, ReadFailure::label_too_long,
-         'e'},
-        {"side failure", nodes, elements, "-2", ReadFailure::negative_count, 's'},
+        {"usual shape", nodes, elements, sides, std::nullopt, 0, true},
+        {"numbered from 0", numbered_lines(40, 0, "2 1"),
+         numbered_lines(40, 0, "1 2 -1 -1 0 0 0 0 0.5 1e300 -3"), numbered_lines(60, 0, "1 0 -1 1"),
+         std::nullopt, 0, true},
+        // Every label three ahead of its record: no part starts where its label says.
+        {"lying labels", nodes, numbered_lines(40, 4, "2 3 0 0 0 0 0 0 1.5 2.5 0"), sides,
+         std::nullopt, 0, true},
+        // A letter where an integer belongs: the records after it are read out of step.
+        {"out of step", nodes, with_middle("x: 1 2 3 y\n"), sides, std::nullopt, 0, true},
+        {"data ends inside a part", nodes, "40\n" + elements.substr(3, middle - 3), sides,
+         std::nullopt, 0, true},
+        // The second half labelled as records 70 on: the parts that start there are scanned
+        // as such, and the data ends before the first half reaches them.
+        {"labels far ahead", nodes,
+         "100\n" + labelled_lines(20, 1, "2 3 0 0 0 0 0 0 1.5 2.5 7") +
+             labelled_lines(20, 71, "5 6 0 0 0 0 0 0 1.5 2.5 8"),
+         sides, std::nullopt, 0, true},
+        {"label too long inside a part", nodes, with_middle(std::string(80, 'x') + " 1\n"), sides,
+         ReadFailure::label_too_long, 'e', true},
+        {"node failure", "-4", elements, sides, ReadFailure::negative_count, 'n', false},
+        {"side failure", nodes, elements, "-2", ReadFailure::negative_count, 's', false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        std::thread::id element_reader;
-        const auto opener =
-            [&c, &element_reader](const std::string& path) -> std::unique_ptr<ByteSource> {
-            if (path == "mesh.e") {
-                return std::make_unique<ThreadNotingSource>(c.elements, element_reader);
-            }
-            const std::string* held = path == "mesh.n" ? &c.nodes : c.sides ? &*c.sides : nullptr;
-            return held ? std::make_unique<MemorySource>(*held) : nullptr;
-        };
+        const MemoryFileSet set = mesh_files(c.nodes, c.elements, c.sides);
         MeshModel in_turn;
-        const auto in_turn_error = read_mesh_file_set(in_turn, "mesh.n", opener,
-                                                      std::numeric_limits<std::uint64_t>::max());
-        MeshModel beside;
-        const auto beside_error = read_mesh_file_set(beside, "mesh.n", opener, 0);
-        EXPECT_NE(element_reader, std::this_thread::get_id());
-        ASSERT_EQ(beside_error.has_value(), c.failure.has_value());
+        const auto in_turn_error =
+            read_mesh_file_set(in_turn, "mesh.n", set.opener(), {1, part_least_bytes});
         ASSERT_EQ(in_turn_error.has_value(), c.failure.has_value());
         if (c.failure) {
-            EXPECT_EQ(beside_error->failure, *c.failure);
             EXPECT_EQ(in_turn_error->failure, *c.failure);
-            EXPECT_EQ(beside_error->path, std::string("mesh.") + c.file);
-            EXPECT_EQ(in_turn_error->path, beside_error->path);
-        } else {
-            EXPECT_EQ(beside.numbering_base, 1);
-            EXPECT_EQ(model_difference(beside, in_turn), "");
+            EXPECT_EQ(in_turn_error->path, std::string("mesh.") + c.file);
+        }
+        const int files = c.file == 'n' ? 1 : c.file == 'e' ? 2 : 3;
+        // fscanf, where it defines the result: its buffer takes a label of any length.
+        if (c.failure != ReadFailure::label_too_long) {
+            MeshModel by_fscanf;
+            (void)reference_read_mesh_file_set(by_fscanf, "mesh.n", stream_opener(set));
+            EXPECT_EQ(model_difference(in_turn, by_fscanf, files), "");
+        }
+        for (const unsigned threads : {1U, 2U, 3U, 5U}) {
+            SCOPED_TRACE(threads);
+            MeshModel in_parts;
+            set.opened.clear();
+            const auto error = read_mesh_file_set(in_parts, "mesh.n", set.opener(), {threads, 1});
+            ASSERT_EQ(error.has_value(), c.failure.has_value());
+            if (c.failure) {
+                EXPECT_EQ(error->failure, in_turn_error->failure);
+                EXPECT_EQ(error->path, in_turn_error->path);
+            }
+            EXPECT_EQ(model_difference(in_parts, in_turn, files), "");
+            // One thread takes parts of a quarter of the set, which some of these files
+            // are too small for.
+            if (threads > 1) {
+                EXPECT_EQ(std::count(set.opened.begin(), set.opened.end(), "mesh.e") > 1,
+                          c.split);
+            }
         }
     }
 }
