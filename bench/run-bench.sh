@@ -6,7 +6,7 @@
 #   VELMORA_BENCH_SIZES      sizes to measure, of 10k 100k 1M 4M (default: all four)
 #   VELMORA_BENCH_WINE       0 to leave out the Windows build
 #   VELMORA_BENCH_ARGS       more options for velmora_load_bench in both builds
-#                            (--repetitions N)
+#                            (--repetitions N, --readers product,one_thread,reference)
 #   VELMORA_BENCH_LOAD_SECONDS
 #                            the time after which a reader stops repeating the loads of one
 #                            file set (default 20; under Wine the fscanf reader reads about
