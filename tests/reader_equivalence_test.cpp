@@ -33,19 +33,24 @@ const std::set<std::string, std::less<>> product_only = {
 // other. The data sets ctrl_z_*, nothing_but_ctrl_z, crlf_line_ends and lone_cr hold them.
 
 // Reads the file set with both readers: the same failure in the same file or none, and the
-// same model bit for bit.
+// same model bit for bit; the product as a set of its size is read, and with its element and
+// side files in parts of any size (opened again and moved into), on one thread and on two.
 void expect_the_same_reading(const std::string& node_path) {
     SCOPED_TRACE(node_path);
-    MeshModel product;
     MeshModel reference;
-    const auto product_error = read_mesh_file_set(product, node_path);
     const auto reference_error = reference_read_mesh_file_set(reference, node_path);
-    ASSERT_EQ(product_error.has_value(), reference_error.has_value());
-    if (product_error) {
-        EXPECT_EQ(product_error->failure, reference_error->failure);
-        EXPECT_EQ(product_error->path, reference_error->path);
+    for (const ReadThreads threads :
+         {default_read_threads(), ReadThreads{1, 1}, ReadThreads{2, 1}}) {
+        SCOPED_TRACE(threads.count);
+        MeshModel product;
+        const auto product_error = read_mesh_file_set(product, node_path, open_file, threads);
+        ASSERT_EQ(product_error.has_value(), reference_error.has_value());
+        if (product_error) {
+            EXPECT_EQ(product_error->failure, reference_error->failure);
+            EXPECT_EQ(product_error->path, reference_error->path);
+        }
+        EXPECT_EQ(model_difference(product, reference), "");
     }
-    EXPECT_EQ(model_difference(product, reference), "");
 }
 
 TEST(ReaderEquivalence, GivesTheReferenceModelForEveryDataSet) {
