@@ -53,6 +53,13 @@ struct MeshModel {
     std::int32_t node_count() const { return static_cast<std::int32_t>(nodes.size()); }
     std::int32_t element_count() const { return static_cast<std::int32_t>(elements.size()); }
     std::int32_t side_count() const { return static_cast<std::int32_t>(sides.size()); }
+
+    // Whether `index` names a node of the array, as a record's index must before it is followed.
+    bool has_node(std::int32_t index) const { return index >= 0 && index < node_count(); }
+    // The node `index` names; has_node(index) must hold.
+    const MeshNode& node(std::int32_t index) const {
+        return nodes[static_cast<std::size_t>(index)];
+    }
 };
 
 // The program-wide mesh: written only by load_mesh_file_set, read by the view.

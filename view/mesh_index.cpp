@@ -16,14 +16,6 @@ constexpr double centre_factor = 0.333;
 // relative to the sum of the corners' magnitudes (far more than the few roundings it takes).
 constexpr double centre_error = 0x1p-48;
 
-bool valid_node(const MeshModel& mesh, std::int32_t index) {
-    return index >= 0 && index < mesh.node_count();
-}
-
-const MeshNode& node_at(const MeshModel& mesh, std::int32_t index) {
-    return mesh.nodes[static_cast<std::size_t>(index)];
-}
-
 // The box of the points put into it so far.
 struct Bounds {
     double x_lo = inf;
@@ -76,13 +68,13 @@ template <typename Take> std::vector<RecordBlock> blocks_of(std::size_t count, T
 std::vector<RecordBlock> element_blocks(const MeshModel& mesh) {
     return blocks_of(mesh.elements.size(), [&mesh](std::size_t record, Bounds& bounds) {
         const MeshElement& element = mesh.elements[record];
-        if (!valid_node(mesh, element.node_a) || !valid_node(mesh, element.node_b) ||
-            !valid_node(mesh, element.node_c)) {
+        if (!mesh.has_node(element.node_a) || !mesh.has_node(element.node_b) ||
+            !mesh.has_node(element.node_c)) {
             return;
         }
-        const MeshNode& a = node_at(mesh, element.node_a);
-        const MeshNode& b = node_at(mesh, element.node_b);
-        const MeshNode& c = node_at(mesh, element.node_c);
+        const MeshNode& a = mesh.node(element.node_a);
+        const MeshNode& b = mesh.node(element.node_b);
+        const MeshNode& c = mesh.node(element.node_c);
         const double x = centre_factor * (b.x + a.x + c.x);
         const double y = centre_factor * (b.y + a.y + c.y);
         const double error_x = (std::abs(a.x) + std::abs(b.x) + std::abs(c.x)) * centre_error;
@@ -94,11 +86,11 @@ std::vector<RecordBlock> element_blocks(const MeshModel& mesh) {
 std::vector<RecordBlock> side_blocks(const MeshModel& mesh) {
     return blocks_of(mesh.sides.size(), [&mesh](std::size_t record, Bounds& bounds) {
         const MeshSide& side = mesh.sides[record];
-        if (side.mark == -1 || !valid_node(mesh, side.node_a) || !valid_node(mesh, side.node_b)) {
+        if (side.mark == -1 || !mesh.has_node(side.node_a) || !mesh.has_node(side.node_b)) {
             return;
         }
-        const MeshNode& a = node_at(mesh, side.node_a);
-        const MeshNode& b = node_at(mesh, side.node_b);
+        const MeshNode& a = mesh.node(side.node_a);
+        const MeshNode& b = mesh.node(side.node_b);
         // std::min and std::max would drop a NaN.
         if (!(std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(b.x) &&
               std::isfinite(b.y))) {

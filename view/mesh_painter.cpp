@@ -38,14 +38,6 @@ constexpr std::int64_t max_cell_words = 1024;
 // Lines are handed to the canvas this many at a time.
 constexpr std::size_t line_batch = 4096;
 
-bool valid_node(const MeshModel& mesh, std::int32_t index) {
-    return index >= 0 && index < mesh.node_count();
-}
-
-const MeshNode& node_at(const MeshModel& mesh, std::int32_t index) {
-    return mesh.nodes[static_cast<std::size_t>(index)];
-}
-
 // A one-pixel pen draws a line's pixels inside the box of its end points.
 bool line_misses(const DeviceRect& clip, DevicePoint a, DevicePoint b) {
     return std::max(a.x, b.x) < clip.left || std::min(a.x, b.x) >= clip.right ||
@@ -95,7 +87,7 @@ private:
 };
 
 bool drawn_side(const MeshModel& mesh, const MeshSide& side) {
-    return side.mark != -1 && valid_node(mesh, side.node_a) && valid_node(mesh, side.node_b);
+    return side.mark != -1 && mesh.has_node(side.node_a) && mesh.has_node(side.node_b);
 }
 
 void draw_side(LineBatch& lines, const DeviceRect& clip, const NumberCover* under_numbers,
@@ -183,8 +175,8 @@ void draw_sides(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
             for (std::int32_t index = block.first; index < block.end; ++index) {
                 const MeshSide& side = mesh.sides[static_cast<std::size_t>(index)];
                 if (drawn_side(mesh, side)) {
-                    const MeshNode& a = node_at(mesh, side.node_a);
-                    const MeshNode& b = node_at(mesh, side.node_b);
+                    const MeshNode& a = mesh.node(side.node_a);
+                    const MeshNode& b = mesh.node(side.node_b);
                     draw_side(lines, clip, under_numbers, quick_to_device(view, a.x, a.y),
                               quick_to_device(view, b.x, b.y));
                 }

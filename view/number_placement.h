@@ -25,10 +25,6 @@ inline constexpr double centre_factor = 0.333;
 // The longest number drawn: an index below 2^31 plus the numbering base.
 inline constexpr std::int64_t max_number_length = 10;
 
-inline bool number_node_exists(const MeshModel& mesh, std::int32_t index) {
-    return index >= 0 && index < mesh.node_count();
-}
-
 // What a paint needs to place numbers and to tell which of them cannot show.
 struct NumberLayout {
     std::int32_t half_text;   // lifts a number so that its middle, not its top, is on the centre
@@ -63,13 +59,13 @@ DevicePoint extended_number_point(const ViewTransform& view, const NumberLayout&
 inline bool number_point(const MeshModel& mesh, const ViewTransform& view,
                          const NumberLayout& layout, std::int32_t index, DevicePoint& point) {
     const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
-    if (!number_node_exists(mesh, element.node_a) || !number_node_exists(mesh, element.node_b) ||
-        !number_node_exists(mesh, element.node_c)) {
+    if (!mesh.has_node(element.node_a) || !mesh.has_node(element.node_b) ||
+        !mesh.has_node(element.node_c)) {
         return false;
     }
-    const MeshNode& a = mesh.nodes[static_cast<std::size_t>(element.node_a)];
-    const MeshNode& b = mesh.nodes[static_cast<std::size_t>(element.node_b)];
-    const MeshNode& c = mesh.nodes[static_cast<std::size_t>(element.node_c)];
+    const MeshNode& a = mesh.node(element.node_a);
+    const MeshNode& b = mesh.node(element.node_b);
+    const MeshNode& c = mesh.node(element.node_c);
 #if defined(__SSE2__)
     // x and y side by side, each lane the very steps of the plain code below.
     const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
