@@ -238,21 +238,9 @@ void cover_backwards(const MeshModel& mesh, const ViewTransform& view, const Num
                      const DigitAtlas* atlas, const Selection& selection,
                      const PixelPicture& composed, CoverageMask& band,
                      std::vector<ShownNumber>& shown) {
-    // A block's numbers are centred in its box; their cells reach half the widest of them and
-    // the text's height beyond.
     const auto block_hidden = [&](const RecordBlock& block) {
-        if (block.x.lo > block.x.hi) {
-            return true; // no element of the block is drawn
-        }
-        const std::int64_t widest =
-            layout.widest_digit() *
-            static_cast<std::int64_t>(NumberText(shown_number(mesh, block.end - 1)).length);
-        const CellBox centres = device_box(view, block.x, block.y);
-        const std::int32_t top = number_point_y(view, layout, block.y.hi);
-        const std::int32_t bottom = number_point_y(view, layout, block.y.lo);
-        return band.covers({centres.left - widest / 2 - 1, std::min(top, bottom),
-                            centres.right + widest / 2 + 1,
-                            std::int64_t{std::max(top, bottom)} + layout.text_height});
+        return block.x.lo > block.x.hi || // no element of the block is drawn
+               band.covers(block_cells_box(mesh, view, layout, block));
     };
     for_each_element_descending(
         mesh, selection, [&](const RecordBlock& block) { return !block_hidden(block); },

@@ -81,3 +81,16 @@ CellBox device_box(const ViewTransform& view, MeshInterval x, MeshInterval y) {
     return {std::min(a.x, b.x), std::min(a.y, b.y), std::int64_t{std::max(a.x, b.x)} + 1,
             std::int64_t{std::max(a.y, b.y)} + 1};
 }
+
+CellBox block_cells_box(const MeshModel& mesh, const ViewTransform& view,
+                        const NumberLayout& layout, const RecordBlock& block) {
+    const std::int64_t widest =
+        layout.widest_digit() *
+        decimal_digits(static_cast<std::uint64_t>(shown_number(mesh, block.end - 1)));
+    const CellBox centres = device_box(view, block.x, block.y);
+    const std::int32_t top = number_point_y(view, layout, block.y.hi);
+    const std::int32_t bottom = number_point_y(view, layout, block.y.lo);
+    return {centres.left - (widest + 1) / 2, std::min(top, bottom),
+            centres.right - 1 + (widest + 1) / 2,
+            std::int64_t{std::max(top, bottom)} + layout.text_height};
+}

@@ -7,6 +7,7 @@
 #include "certain_truncation.h"
 #include "coverage_mask.h"
 #include "digit_atlas.h"
+#include "mesh_index.h"
 #include "mesh_model.h"
 #include "view_transform.h"
 
@@ -145,6 +146,13 @@ struct ShownNumber {
 // decrease along either axis of the mesh (nor increase, for a negative scale), so two corners
 // tell it.
 CellBox device_box(const ViewTransform& view, MeshInterval x, MeshInterval y);
+
+// The box the cells of the numbers of `block` lie in, right and bottom exclusive: the numbers
+// are centred in the block's box of centres, the largest is its last, no cell is wider than its
+// digits times the widest digit, and a cell w wide reaches at most w / 2, rounded up, to either
+// side of its point. The layout must have digit widths, and the block an element drawn.
+CellBox block_cells_box(const MeshModel& mesh, const ViewTransform& view,
+                        const NumberLayout& layout, const RecordBlock& block);
 
 // How many decimal digits `number` has.
 constexpr std::int64_t decimal_digits(std::uint64_t number) {

@@ -49,23 +49,13 @@ RowLists row_lists(const MeshModel& mesh, const ViewTransform& view, const Numbe
         if (block.x.lo > block.x.hi || block.first >= block.end) {
             continue; // no element of the block is drawn
         }
-        // The largest number of the block is its last; no number's cell is wider than its
-        // digits times the widest digit, and a cell w wide reaches at most w / 2, rounded up,
-        // from its point to either side.
-        const std::int64_t widest =
-            layout.widest_digit() *
-            decimal_digits(static_cast<std::uint64_t>(shown_number(mesh, block.end - 1)));
-        const CellBox centres = device_box(view, block.x, block.y);
-        const std::int32_t top = number_point_y(view, layout, block.y.hi);
-        const std::int32_t bottom = number_point_y(view, layout, block.y.lo);
-        const BlockReach reach{
-            block.first,
-            block.end,
-            centres.left - (widest + 1) / 2,
-            centres.right - 1 + (widest + 1) / 2,
-            std::max<std::int64_t>(std::min(top, bottom), area.top),
-            std::min<std::int64_t>(std::int64_t{std::max(top, bottom)} + layout.text_height,
-                                   area.bottom)};
+        const CellBox cells = block_cells_box(mesh, view, layout, block);
+        const BlockReach reach{block.first,
+                               block.end,
+                               cells.left,
+                               cells.right,
+                               std::max<std::int64_t>(cells.top, area.top),
+                               std::min<std::int64_t>(cells.bottom, area.bottom)};
         if (reach.top < reach.bottom && reach.left < area.right && reach.right > area.left) {
             lists.reaches.push_back(reach);
         }
