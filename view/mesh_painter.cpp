@@ -413,7 +413,7 @@ void paint_mesh(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
         lay_composed_numbers(canvas, clip, *cover);
     } else if (atlas == nullptr ||
                !compose_numbers(mesh, canvas, *atlas, view, layout, clip, selection)) {
-        draw_numbers(mesh, canvas, view, layout, clip, cover ? &*cover : nullptr, selection);
+        draw_numbers(mesh, canvas, view, layout, clip, under_numbers, selection);
     }
 }
 
