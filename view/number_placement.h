@@ -14,10 +14,8 @@
 #include <array>
 #include <bit>
 #include <cmath>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <cstdint>
+#include <emmintrin.h>
 #include <optional>
 #include <string_view>
 
@@ -67,8 +65,12 @@ inline bool number_point(const MeshModel& mesh, const ViewTransform& view,
     const MeshNode& a = mesh.node(element.node_a);
     const MeshNode& b = mesh.node(element.node_b);
     const MeshNode& c = mesh.node(element.node_c);
-#if defined(__SSE2__)
-    // x and y side by side, each lane the very steps of the plain code below.
+    // x and y side by side, in SSE2 as every x86-64 processor has it, each lane the steps of
+    // to_device: device = scale * (centre_factor * (b + a + c)) + offset, less half the text's
+    // height for y. The truncation is certain where the device value lies farther from both
+    // whole numbers around it than the steps can have rounded it, double_steps_error times the
+    // magnitudes they went through (as certain_truncation tells it); otherwise the number's
+    // point is worked out in extended precision.
     const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
     const __m128d corner_a = _mm_loadu_pd(&a.x);
     const __m128d corner_b = _mm_loadu_pd(&b.x);
@@ -100,23 +102,6 @@ inline bool number_point(const MeshModel& mesh, const ViewTransform& view,
         return true;
     }
     point = extended_number_point(view, layout, a, b, c);
-#else
-    const double across = view.scale * (centre_factor * (b.x + a.x + c.x));
-    const double down = -view.scale * (centre_factor * (b.y + a.y + c.y));
-    const double device_x = across + view.offset_x;
-    const double lifted = down + view.offset_y;
-    const double device_y = lifted - layout.half_text;
-    // Every step's result is at most the corners' magnitudes times the scale and factor.
-    const double spread_x = std::abs(view.scale) * (std::abs(a.x) + std::abs(b.x) + std::abs(c.x));
-    const double spread_y = std::abs(view.scale) * (std::abs(a.y) + std::abs(b.y) + std::abs(c.y));
-    const auto quick_x = certain_truncation(
-        device_x, double_steps_error * (spread_x + std::abs(view.offset_x) + std::abs(device_x)));
-    const auto quick_y =
-        certain_truncation(device_y, double_steps_error * (spread_y + std::abs(view.offset_y) +
-                                                           std::abs(lifted) + std::abs(device_y)));
-    point = quick_x && quick_y ? add_pan({*quick_x, *quick_y}, view)
-                               : extended_number_point(view, layout, a, b, c);
-#endif
     return true;
 }
 
