@@ -1,15 +1,18 @@
 #include "byte_classes.h"
+#include "decimal_real.h"
 #include "token_run.h"
 #include "token_scanner.h"
 
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -283,6 +286,10 @@ const FastCase fast_cases[] = {
     {"-", Scan::integer, false},
     {"0.6666666666666666", Scan::real, true},
     {"1.6666666666666667", Scan::real, true},
+    {"2.3333333333333335", Scan::real, true},
+    {"-123456789.01234567", Scan::real, true},
+    {"9007199254740993.0", Scan::real, true},
+    {"12345678901234567890", Scan::real, true},
     {"-12.5e-3", Scan::real, true},
     {".5", Scan::real, true},
     {"3.", Scan::real, true},
@@ -355,6 +362,73 @@ TEST(TokenRun, TakesTheUsualShapesWithTheValuesOfTheScanTokenByToken) {
             EXPECT_EQ(rest_after(scanner), rest_after(exact));
         }
     }
+}
+
+// The token's value as exact_decimal decides it, where it does.
+std::optional<std::uint64_t> decided(std::string_view token) {
+    std::string padded(token);
+    padded.append(8, '9'); // read, and of no weight
+    double value = 0;
+    if (!exact_decimal(padded.data(), padded.data() + token.size(), value)) {
+        return std::nullopt;
+    }
+    return std::bit_cast<std::uint64_t>(value);
+}
+
+TEST(ExactDecimal, DecidesWhatFromCharsGivesOrGivesUp) {
+    for (const char* token : {"1e5", "+1", "1.5.3", "1-2", "inf", ".", "-", "", "1 2", "0x10",
+                              "12345678901234567890", "1.2345678901234567890", "1,5"}) {
+        EXPECT_EQ(decided(token), std::nullopt) << token;
+    }
+    // Where exact_decimal decides, from_chars gives the same bits; and the usual reals of 16
+    // to 19 digits, below 2^53 or above, are nearly all decided. Values exactly between two
+    // doubles or on one with more than 2^53 in their digits are among the hand-picked ones.
+    std::vector<std::string> tokens = {"9007199254740993.0",
+                                       "9007199254740995.0",
+                                       "9007199254740992.5",
+                                       "4503599627370497.5",
+                                       "0.50000000000000000",
+                                       "1.0000000000000000",
+                                       "-0.0",
+                                       "0.30000000000000004",
+                                       "2.2250738585072014",
+                                       "179769313486231570",
+                                       "0.1",
+                                       "-7.",
+                                       ".5",
+                                       "00000000000000000.1",
+                                       "9999999999999999999",
+                                       "999999999999999999.9"};
+    std::mt19937_64 random(20261209);
+    for (int i = 0; i < 200000; ++i) {
+        const std::size_t digits = 1 + random() % 19;
+        std::string token = random() % 2 == 0 ? "-" : "";
+        const std::size_t point = random() % (digits + 2); // digits + 1: none
+        for (std::size_t d = 0; d < digits; ++d) {
+            token += point == d ? "." : "";
+            token += static_cast<char>('0' + random() % 10);
+        }
+        token += point == digits ? "." : "";
+        tokens.push_back(token);
+    }
+    std::size_t long_ones = 0;
+    std::size_t long_ones_decided = 0;
+    for (const std::string& token : tokens) {
+        double expected = 0;
+        const auto [end, error] =
+            std::from_chars(token.data(), token.data() + token.size(), expected);
+        ASSERT_TRUE(error == std::errc{} && end == token.data() + token.size()) << token;
+        const auto bits = decided(token);
+        if (bits) {
+            ASSERT_EQ(*bits, std::bit_cast<std::uint64_t>(expected)) << token;
+        }
+        if (std::count_if(token.begin(), token.end(),
+                          [](char c) { return c != '-' && c != '.'; }) >= 16) {
+            ++long_ones;
+            long_ones_decided += bits ? 1 : 0;
+        }
+    }
+    EXPECT_GT(long_ones_decided, long_ones * 99 / 100);
 }
 
 TEST(TokenRun, GivesUpOnATokenThatMayGoOnInBytesNotYetRead) {

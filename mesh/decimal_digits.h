@@ -1,0 +1,31 @@
+// Up to eight decimal digits converted at once, as bytes of one 64-bit word.
+#pragma once
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+static_assert(std::endian::native == std::endian::little, "the digit conversion reads bytes");
+
+// The eight bytes from `first`, where `count` (1 to 8) digits start: '0' to '9' become the
+// values 0 to 9 and every other byte something larger; the bytes after the digits are
+// shifted out, and zeros shifted in before them, leading zeros.
+[[gnu::always_inline]] inline std::uint64_t digit_values(const char* first, std::size_t count) {
+    std::uint64_t chunk;
+    std::memcpy(&chunk, first, sizeof chunk);
+    return (chunk ^ 0x3030303030303030) << (64 - 8 * count);
+}
+
+[[gnu::always_inline]] inline bool all_digits(std::uint64_t values) {
+    return (((values + 0x7676767676767676) | values) & 0x8080808080808080) == 0;
+}
+
+// The number eight digit values make: pairs of digits, then fours, then all eight.
+[[gnu::always_inline]] inline std::uint32_t number_of(std::uint64_t values) {
+    values = values * 10 + (values >> 8);
+    constexpr std::uint64_t pair_mask = 0x000000FF000000FF;
+    constexpr std::uint64_t high_pairs = 100 + (std::uint64_t{1000000} << 32);
+    constexpr std::uint64_t low_pairs = 1 + (std::uint64_t{10000} << 32);
+    return static_cast<std::uint32_t>(
+        ((values & pair_mask) * high_pairs + ((values >> 16) & pair_mask) * low_pairs) >> 32);
+}

@@ -1,0 +1,140 @@
+// The double of the usual decimal reals, an optional minus and at most nineteen digits with at
+// most one point, found faster than std::from_chars finds it and always the same.
+//
+// The digits make an integer w and the value is w / 10^k, k the digits after the point. Where
+// k is 0, or w at most 2^53, that is one correctly rounded operation on exact values. Above, w
+// times 10^-k rounded up to 64 bits gives the value's bits too large by less than 2^64 in 128:
+// the rounding is decided unless the bits below the rounding point lie within that of it, as
+// they do for a value exactly between two doubles or on one. There, and for every other form
+// (an exponent, more digits), the conversion gives up and from_chars decides.
+#pragma once
+
+#include "decimal_digits.h"
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+
+namespace decimal_real_detail {
+
+inline constexpr std::size_t most_digits = 19; // 10^19 < 2^64
+
+inline constexpr std::array<std::uint64_t, most_digits + 1> powers_of_ten = [] {
+    std::array<std::uint64_t, most_digits + 1> powers{};
+    std::uint64_t power = 1;
+    for (std::size_t k = 0; k <= most_digits; ++k) {
+        powers[k] = power;
+        power = k < most_digits ? power * 10 : power;
+    }
+    return powers;
+}();
+
+// 10^-k scaled into [2^63, 2^64), rounded up: ceil(2^(63 + width) / 10^k), where 10^k has
+// `width` bits.
+struct Reciprocal {
+    std::uint64_t scaled = 0;
+    int width = 0;
+};
+
+inline constexpr std::array<Reciprocal, most_digits + 1> reciprocals = [] {
+    std::array<Reciprocal, most_digits + 1> table{};
+    for (std::size_t k = 1; k <= most_digits; ++k) {
+        const std::uint64_t power = powers_of_ten[k];
+        const int width = std::bit_width(power);
+        const unsigned __int128 one = static_cast<unsigned __int128>(1) << (63 + width);
+        table[k] = {static_cast<std::uint64_t>((one + power - 1) / power), width};
+    }
+    return table;
+}();
+
+// Appends `count` digits from `first` to `w`, eight at a time; false at a byte that is no digit.
+[[gnu::always_inline]] inline bool take_digits(const char* first, std::size_t count,
+                                               std::uint64_t& w) {
+    while (count != 0) {
+        const std::size_t chunk = count < 8 ? count : 8;
+        const std::uint64_t values = digit_values(first, chunk);
+        if (!all_digits(values)) {
+            return false;
+        }
+        w = w * powers_of_ten[chunk] + number_of(values);
+        first += chunk;
+        count -= chunk;
+    }
+    return true;
+}
+
+// w / 10^k for w above 2^53 and k from 1 to 19, where the rounding can be decided.
+[[gnu::always_inline]] inline bool quotient(std::uint64_t w, std::size_t k, double& magnitude) {
+    const int shift = std::countl_zero(w);
+    const Reciprocal reciprocal = reciprocals[k];
+    // At least 2^126: both factors are at least 2^63.
+    const unsigned __int128 product =
+        static_cast<unsigned __int128>(w << shift) * reciprocal.scaled;
+    const auto high = static_cast<std::uint64_t>(product >> 64);
+    // 54 bits are kept, the double's 53 and the rounding bit. The product exceeds the exact
+    // one by less than 2^64, so where the high half's bits below those kept are not all zero,
+    // the exact ones are not either, and the kept bits are the exact ones: a rounding bit of 1
+    // rounds up, there being something after it.
+    const int dropped = 9 + static_cast<int>(high >> 63);
+    if ((high & ((std::uint64_t{1} << dropped) - 1)) == 0) {
+        return false;
+    }
+    const std::uint64_t kept = high >> dropped;
+    std::uint64_t mantissa = (kept >> 1) + (kept & 1);
+    // The product is the value times 2^(63 + width + shift); its kept bits start at bit
+    // 64 + dropped, and the mantissa one higher.
+    std::uint64_t biased_exponent =
+        static_cast<std::uint64_t>(1023 + 52 + 1 + 64 + dropped - 63 - reciprocal.width - shift);
+    if (mantissa == std::uint64_t{1} << 53) {
+        mantissa >>= 1;
+        ++biased_exponent;
+    }
+    constexpr std::uint64_t fraction_bits = (std::uint64_t{1} << 52) - 1;
+    magnitude = std::bit_cast<double>((biased_exponent << 52) | (mantissa & fraction_bits));
+    return true;
+}
+
+} // namespace decimal_real_detail
+
+// The token [first, last) converted where it has the usual decimal form and its value can be
+// decided here; false otherwise, `value` untouched. The 8 bytes after `last` are read (their
+// values do not matter), so they must be there.
+[[gnu::always_inline]] inline bool exact_decimal(const char* first, const char* last,
+                                                 double& value) {
+    using namespace decimal_real_detail;
+    const bool negative = first != last && *first == '-';
+    const char* const digits = first + (negative ? 1 : 0);
+    const char* point = digits;
+    while (point != last && *point >= '0' && *point <= '9') {
+        ++point;
+    }
+    const auto whole = static_cast<std::size_t>(point - digits);
+    std::size_t fraction = 0;
+    if (point != last) {
+        if (*point != '.') {
+            return false;
+        }
+        fraction = static_cast<std::size_t>(last - point - 1);
+    }
+    if (whole + fraction == 0 || whole + fraction > most_digits) {
+        return false;
+    }
+    std::uint64_t w = 0;
+    (void)take_digits(digits, whole, w); // digits all, as the point's search found
+    if (!take_digits(point + 1, fraction, w)) {
+        return false;
+    }
+    double magnitude = 0.0;
+    if (fraction == 0) {
+        // An integer converts correctly rounded, as the hardware converts every 64-bit one.
+        magnitude = static_cast<double>(w);
+    } else if (w <= std::uint64_t{1} << 53) {
+        // 10^19 is exact too: 5^19 < 2^53.
+        magnitude = static_cast<double>(w) / static_cast<double>(powers_of_ten[fraction]);
+    } else if (!quotient(w, fraction, magnitude)) {
+        return false;
+    }
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
