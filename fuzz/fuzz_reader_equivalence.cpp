@@ -8,7 +8,8 @@
 // after each read the failures and
 // the models must match: the same failure in the same file or none, records equal byte for byte
 // (after a failure, those of the files up to the failing one), the same numbering base, the same
-// extents bit for bit.
+// extents bit for bit. Every token of the input is also converted by the fast conversion of
+// reals, which must give from_chars' bits wherever it decides.
 //
 // The product alone reads the input, with no comparison, where the two differ by design:
 // - an integer token beyond the 32-bit range, where fscanf is undefined (glibc wraps) and the
@@ -20,6 +21,8 @@
 //   scan for it;
 // - more records in all than max_compared_records, where the reference's loop of failing
 //   fscanf calls over a long zero-filled tail would take most of the run's time.
+#include "byte_classes.h"
+#include "decimal_real.h"
 #include "file_set_input.h"
 #include "fuzz_check.h"
 #include "mesh_reader.h"
@@ -27,6 +30,8 @@
 #include "reference_reader.h"
 
 #include <algorithm>
+#include <bit>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -135,6 +140,35 @@ void check_same(const std::optional<ReadError>& product_error, const MeshModel& 
     }
 }
 
+// Every token the fast conversion of reals decides gets the bits from_chars gives it: a check of
+// that conversion on any bytes, where the readers' comparison meets it only in records that
+// scan.
+void check_exact_decimals(std::string_view text) {
+    std::string token;
+    for (std::size_t i = 0; i < text.size();) {
+        if (is_space(static_cast<unsigned char>(text[i]))) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        while (end < text.size() && !is_space(static_cast<unsigned char>(text[end]))) {
+            ++end;
+        }
+        token.assign(text.substr(i, end - i));
+        token.append(8, '7'); // the bytes after a token that the conversion reads
+        const char* const last = token.data() + (end - i);
+        double value = 0;
+        if (exact_decimal(token.data(), last, value)) {
+            double expected = 0;
+            const auto [stop, error] = std::from_chars(token.data(), last, expected);
+            check(error == std::errc{} && stop == last &&
+                      std::bit_cast<std::uint64_t>(value) == std::bit_cast<std::uint64_t>(expected),
+                  "exact_decimal and from_chars differ");
+        }
+        i = end;
+    }
+}
+
 std::size_t record_count(const MeshModel& mesh) {
     return mesh.nodes.size() + mesh.elements.size() + mesh.sides.size();
 }
@@ -142,6 +176,7 @@ std::size_t record_count(const MeshModel& mesh) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    check_exact_decimals({reinterpret_cast<const char*>(data), size});
     const FuzzInput input = parse_input(data, size);
     const bool compare = !outside_reference(input.first) && !outside_reference(input.second);
 
