@@ -43,10 +43,6 @@ namespace {
 
 constexpr std::size_t max_compared_records = std::size_t{1} << 16;
 
-constexpr bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 constexpr bool is_letter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }

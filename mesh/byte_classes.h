@@ -9,6 +9,11 @@ constexpr bool is_space(int c) {
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
+// The C locale's isdigit.
+constexpr bool is_digit(int c) {
+    return c >= '0' && c <= '9';
+}
+
 // Sets words [first_word, last_word) of `bits`: bit i of word w tells whether
 // data[64 * w + i] is whitespace. Reads every byte of those words, so the caller's buffer must
 // reach to data + 64 * last_word. Takes 32 bytes at a time where the processor has AVX2.

@@ -9,6 +9,7 @@
 // (an exponent, more digits), the conversion gives up and from_chars decides.
 #pragma once
 
+#include "byte_classes.h"
 #include "decimal_digits.h"
 
 #include <array>
@@ -106,7 +107,7 @@ inline constexpr std::array<Reciprocal, most_digits + 1> reciprocals = [] {
     const bool negative = first != last && *first == '-';
     const char* const digits = first + (negative ? 1 : 0);
     const char* point = digits;
-    while (point != last && *point >= '0' && *point <= '9') {
+    while (point != last && is_digit(*point)) {
         ++point;
     }
     const auto whole = static_cast<std::size_t>(point - digits);

@@ -2,14 +2,6 @@
 
 #include "byte_classes.h"
 
-namespace {
-
-constexpr bool is_digit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-} // namespace
-
 std::optional<PartStart> guess_part_start(std::string_view window, std::uint64_t position,
                                           std::int32_t base) {
     constexpr std::size_t most_digits = 9; // fits an int32, as every index does

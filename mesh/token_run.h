@@ -94,8 +94,6 @@ public:
     }
 
 private:
-    static bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
     // Whether the token found is an optional minus and one to eight digits, whose values it
     // gives (see digit_values). A plus sign, rare, takes the long way: it is no digit.
     [[gnu::always_inline]] bool integer_token(bool& negative, std::uint64_t& digits) const {

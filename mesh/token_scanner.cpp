@@ -10,9 +10,6 @@ namespace {
 
 constexpr std::size_t block_size = std::size_t{1} << 20;
 
-constexpr bool is_digit(int c) {
-    return c >= '0' && c <= '9';
-}
 constexpr bool is_hex_digit(int c) {
     return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
