@@ -1,11 +1,23 @@
 // Up to eight decimal digits converted at once, as bytes of one 64-bit word.
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
 static_assert(std::endian::native == std::endian::little, "the digit conversion reads bytes");
+
+// 10^0 to 10^19, every power of ten below 2^64.
+inline constexpr std::array<std::uint64_t, 20> powers_of_ten = [] {
+    std::array<std::uint64_t, 20> powers{};
+    std::uint64_t power = 1;
+    for (std::size_t k = 0; k < powers.size(); ++k) {
+        powers[k] = power;
+        power = k + 1 < powers.size() ? power * 10 : power;
+    }
+    return powers;
+}();
 
 // The eight bytes from `first`, where `count` (1 to 8) digits start: '0' to '9' become the
 // values 0 to 9 and every other byte something larger; the bytes after the digits are

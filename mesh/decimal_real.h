@@ -20,16 +20,7 @@
 namespace decimal_real_detail {
 
 inline constexpr std::size_t most_digits = 19; // 10^19 < 2^64
-
-inline constexpr std::array<std::uint64_t, most_digits + 1> powers_of_ten = [] {
-    std::array<std::uint64_t, most_digits + 1> powers{};
-    std::uint64_t power = 1;
-    for (std::size_t k = 0; k <= most_digits; ++k) {
-        powers[k] = power;
-        power = k < most_digits ? power * 10 : power;
-    }
-    return powers;
-}();
+static_assert(powers_of_ten.size() == most_digits + 1);
 
 // 10^-k scaled into [2^63, 2^64), rounded up: ceil(2^(63 + width) / 10^k), where 10^k has
 // `width` bits.

@@ -6,6 +6,7 @@
 #include "canvas.h"
 #include "certain_truncation.h"
 #include "coverage_mask.h"
+#include "decimal_digits.h"
 #include "digit_atlas.h"
 #include "mesh_index.h"
 #include "mesh_model.h"
@@ -141,29 +142,11 @@ CellBox block_cells_box(const MeshModel& mesh, const ViewTransform& view,
 
 // How many decimal digits `number` has.
 constexpr std::int64_t decimal_digits(std::uint64_t number) {
-    constexpr std::array<std::uint64_t, 20> powers{1U,
-                                                   10U,
-                                                   100U,
-                                                   1000U,
-                                                   10000U,
-                                                   100000U,
-                                                   1000000U,
-                                                   10000000U,
-                                                   100000000U,
-                                                   1000000000U,
-                                                   10000000000U,
-                                                   100000000000U,
-                                                   1000000000000U,
-                                                   10000000000000U,
-                                                   100000000000000U,
-                                                   1000000000000000U,
-                                                   10000000000000000U,
-                                                   100000000000000000U,
-                                                   1000000000000000000U,
-                                                   10000000000000000000U};
     // log10(2) is about 1233 / 4096: the guess is the number of digits or one less. 0 has one.
     const auto guess = static_cast<std::size_t>((std::bit_width(number) * 1233) >> 12);
-    return number == 0 ? 1 : static_cast<std::int64_t>(guess) + (number >= powers[guess] ? 1 : 0);
+    return number == 0
+               ? 1
+               : static_cast<std::int64_t>(guess) + (number >= powers_of_ten[guess] ? 1 : 0);
 }
 
 // The opaque cell of a number: as wide as its digits, centred on its point the way GDI centres
