@@ -168,11 +168,17 @@ public:
     }
 
     // Scans the part's records, from where part 0 stands or from the part's label; part 0 that
-    // starts at record 0 scans it token by token.
+    // starts at record 0 scans it token by token. A part that reaches its end is wholly
+    // described by where its next token starts, so its scanner and the megabyte it buffers are
+    // let go at once, its source moved there to start another should finish() need one: the
+    // buffers of many parts never add up.
     template <typename Scan, typename Read> void scan_part(std::size_t k, Scan scan, Read read) {
         FilePart& part = parts_[k];
         part.scan = scan_range(*part.scanner, path_, records_, part.first, stop(k), part.first == 0,
                                scan, read);
+        if (part.scan.end == RangeEnd::reached && part.source->seek(part.scan.next_position)) {
+            part.scanner.reset();
+        }
     }
 
     // Once every part is scanned: keeps each part whose first token is where the part before
@@ -186,15 +192,15 @@ public:
         for (const FilePart& part : parts_) {
             written = std::max(written, part.scan.next);
         }
-        TokenScanner* scanner = parts_[0].scanner.get();
+        std::size_t going_on = 0; // the part whose scanner the reading goes on with
         RangeScan end = parts_[0].scan;
         for (std::size_t k = 1; k < parts_.size() && end.end == RangeEnd::reached; ++k) {
             if (end.next_position == parts_[k].position) {
-                scanner = parts_[k].scanner.get();
+                going_on = k;
                 end = parts_[k].scan;
             } else {
-                end = scan_range(*scanner, path_, records_, parts_[k].first, stop(k), false, scan,
-                                 read);
+                end = scan_range(scanner_of(going_on), path_, records_, parts_[k].first, stop(k),
+                                 false, scan, read);
             }
         }
         if (end.end == RangeEnd::reached) {
@@ -213,8 +219,9 @@ public:
             return ReadError{ReadFailure::count_too_large, path_};
         }
         if (done < records_.size()) {
-            (void)scan(*scanner, records_[done]);
-            read(*scanner, records_[done], done);
+            TokenScanner& scanner = scanner_of(going_on);
+            (void)scan(scanner, records_[done]);
+            read(scanner, records_[done], done);
             for (std::size_t i = done + 1; i < records_.size(); ++i) {
                 rest(records_[i]);
             }
@@ -223,6 +230,15 @@ public:
     }
 
 private:
+    // Part k's scanner, started again where its next token starts if it was let go.
+    TokenScanner& scanner_of(std::size_t k) {
+        FilePart& part = parts_[k];
+        if (!part.scanner) {
+            part.scanner = std::make_unique<TokenScanner>(*part.source, part.scan.next_position);
+        }
+        return *part.scanner;
+    }
+
     std::size_t stop(std::size_t k) const {
         return k + 1 < parts_.size() ? parts_[k + 1].first : records_.size();
     }
