@@ -32,6 +32,10 @@ struct NumberCover {
 // Above this many pixels in the clip box, telling hidden numbers apart costs more memory than
 // it saves.
 constexpr std::int64_t max_mask_pixels = std::int64_t{1} << 26;
+// The cover that composes the numbers keeps a picture of its own, four bytes a pixel, 32 times
+// the mask: above this many pixels (64 MB, a 5K display) the numbers are composed straight into
+// the canvas instead.
+constexpr std::int64_t max_composed_pixels = std::int64_t{1} << 24;
 // Above this many words of the mask in a number's cell, telling hidden numbers apart costs
 // more time than drawing them.
 constexpr std::int64_t max_cell_words = 1024;
@@ -209,8 +213,9 @@ bool cell_misses(const DeviceRect& clip, const CellBox& cell) {
 }
 
 // Whether the cells of the numbers can be followed pixel by pixel in the clip box: not without
-// digit widths, for an empty clip box, for one too big to track, or for cells too big to walk.
-bool coverable(const NumberLayout& layout, const DeviceRect& clip) {
+// digit widths, for an empty clip box, for one too big to track (or, where the numbers are
+// `composed`, to keep a picture of), or for cells too big to walk.
+bool coverable(const NumberLayout& layout, const DeviceRect& clip, bool composed) {
     const std::int64_t width = std::int64_t{clip.right} - clip.left;
     const std::int64_t height = std::int64_t{clip.bottom} - clip.top;
     if (!layout.digit_widths || width <= 0 || height <= 0) {
@@ -221,12 +226,15 @@ bool coverable(const NumberLayout& layout, const DeviceRect& clip) {
     const std::int64_t row_bits = (width + 63) / 64 * 64;
     const bool mask_too_big =
         width > max_mask_pixels || height > max_mask_pixels || row_bits * height > max_mask_pixels;
+    if (mask_too_big || (composed && width * height > max_composed_pixels)) {
+        return false;
+    }
     // Each number's cell is walked a word at a time, row by row: the cells of a font hundreds
     // of pixels high would cost more to track than they save.
     const std::int64_t cell_words =
         std::min((layout.widest_digit() * max_number_length + 63) / 64 + 1, row_bits / 64);
     const bool cells_too_big = cell_words * std::min(layout.text_height, height) > max_cell_words;
-    return !mask_too_big && !cells_too_big;
+    return !cells_too_big;
 }
 
 // Numbers hidden under the opaque cells of later numbers draw nothing that stays visible.
@@ -401,7 +409,7 @@ void paint_mesh(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
         selection.elements = select_elements(*index, view, layout, clip);
     }
     std::optional<NumberCover> cover;
-    if (coverable(layout, clip)) {
+    if (coverable(layout, clip, atlas != nullptr)) {
         cover = cover_numbers(mesh, view, layout, atlas, clip, selection, threaded_least);
     }
     const NumberCover* under_numbers = cover ? &*cover : nullptr;
