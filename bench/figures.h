@@ -31,7 +31,7 @@ inline constexpr std::string_view dialog_open_ms = "dialog_open_ms";         // 
 inline constexpr std::string_view repaint_plain_ms = "repaint_plain_ms";     // every call
 inline constexpr std::string_view repaint_direct_ms = "repaint_direct_ms";   // on the paint DC
 inline constexpr std::string_view pixels_differing = "pixels_differing";     // from the plain one
-inline constexpr std::string_view repaint_kept_bytes = "repaint_kept_bytes"; // the picture
+inline constexpr std::string_view repaint_kept_bytes = "repaint_kept_bytes"; // picture, scratch
 inline constexpr std::string_view repaint_peak_bytes = "repaint_peak_bytes"; // at most at once
 inline constexpr std::string_view index_bytes = "index_bytes"; // the index kept beside it
 // Zoomed views of the main window under Wine; "_step8" or "_step24" follows the first two.

@@ -38,6 +38,7 @@
 #include "plain_canvas.h"
 #include "process_memory.h"
 #include "resource_ids.h"
+#include "scratch_memory.h"
 #include "shell_state.h"
 
 #include <algorithm>
@@ -345,8 +346,10 @@ int main(int argc, char** argv) {
             dialog_opening.add(dialog_open_ms(mesh.node_path));
         }
         // The memory of a picture drawn from nothing, with the mesh already in memory: the
-        // display "changes", which makes the window give its picture back.
+        // display "changes", which makes the window give its picture back, and the scratch
+        // memory the paints before kept goes too: what the paint keeps counts with the picture.
         SendMessageA(main_window, WM_DISPLAYCHANGE, 32, MAKELPARAM(client_width, client_height));
+        trim_scratch(0);
         const ProcessMemory before = process_memory();
         repaint_ms(nullptr, true);
         const ProcessMemory after = process_memory();

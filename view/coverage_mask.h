@@ -2,11 +2,11 @@
 #pragma once
 
 #include "device_geometry.h"
+#include "scratch_memory.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <vector>
 
 // Calls `visit(start, end)` for each run of set bits in `bits`, from the lowest (end exclusive).
 template <typename Visit> void for_each_run(std::uint64_t bits, Visit&& visit) {
@@ -91,7 +91,7 @@ private:
     std::int64_t top_;
     std::int64_t width_;
     std::int64_t height_;
-    std::vector<std::uint64_t> bits_;
+    ScratchVector<std::uint64_t> bits_;
 };
 
 template <typename Fill> void CoverageMask::cover_uncovered(const CellBox& box, Fill&& fill) {

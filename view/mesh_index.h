@@ -6,6 +6,7 @@
 #pragma once
 
 #include "mesh_model.h"
+#include "scratch_memory.h"
 #include "view_transform.h"
 
 #include <cstddef>
@@ -42,17 +43,17 @@ public:
     // The blocks of elements, in order, whose numbers may be centred in `x` by `y`, each with
     // the box of its numbers' centres (0.333 of the sum of the corners, in any precision).
     // Elements with a corner outside the node array are never drawn and leave a box as it is.
-    std::vector<RecordBlock> elements_within(MeshInterval x, MeshInterval y) const {
+    ScratchVector<RecordBlock> elements_within(MeshInterval x, MeshInterval y) const {
         return within(element_blocks_, x, y, [](MeshInterval, MeshInterval) { return false; });
     }
     // The blocks of sides, in order, whose boxes may meet `x` by `y`, but not those whose every
     // side lies where `hidden(x, y)` tells nothing shows. Sides that are not drawn (marked -1, a
     // node outside the array) leave a block's box as it is.
     template <typename Hidden>
-    std::vector<RecordBlock> sides_within(MeshInterval x, MeshInterval y, Hidden&& hidden) const {
+    ScratchVector<RecordBlock> sides_within(MeshInterval x, MeshInterval y, Hidden&& hidden) const {
         return within(side_blocks_, x, y, hidden);
     }
-    std::vector<RecordBlock> sides_within(MeshInterval x, MeshInterval y) const {
+    ScratchVector<RecordBlock> sides_within(MeshInterval x, MeshInterval y) const {
         return within(side_blocks_, x, y, [](MeshInterval, MeshInterval) { return false; });
     }
 
@@ -61,9 +62,9 @@ public:
 
 private:
     template <typename Hidden>
-    static std::vector<RecordBlock> within(const std::vector<RecordBlock>& blocks, MeshInterval x,
-                                           MeshInterval y, Hidden&& hidden) {
-        std::vector<RecordBlock> found;
+    static ScratchVector<RecordBlock> within(const std::vector<RecordBlock>& blocks, MeshInterval x,
+                                             MeshInterval y, Hidden&& hidden) {
+        ScratchVector<RecordBlock> found;
         for (const RecordBlock& block : blocks) {
             if (block.x.lo <= x.hi && block.x.hi >= x.lo && block.y.lo <= y.hi &&
                 block.y.hi >= y.lo && !hidden(block.x, block.y)) {

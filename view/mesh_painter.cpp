@@ -5,6 +5,7 @@
 #include "digit_atlas.h"
 #include "number_placement.h"
 #include "number_rows.h"
+#include "scratch_memory.h"
 
 #include <algorithm>
 #include <array>
@@ -19,10 +20,16 @@ namespace {
 
 // How the numbers are drawn: composed from the atlas into a picture of the clip box as their
 // cells are covered, the last first; or drawn as text, those that show.
+// Gives a block of pixels back to the scratch memory.
+struct ReleasePixels {
+    std::size_t bytes = 0;
+    void operator()(std::uint32_t* pixels) const noexcept { release_scratch(pixels, bytes); }
+};
+
 struct NumberCover {
     CoverageMask covered; // the pixels the cells cover in the end
     // The clip box's pixels under the numbers, composed; only those covered are written.
-    std::unique_ptr<std::uint32_t[]> composed;
+    std::unique_ptr<std::uint32_t[], ReleasePixels> composed;
     std::vector<ShownNumber> shown; // drawn as text: the numbers that show, the last first
 
     // True when every pixel of `box` in the clip box is covered.
@@ -118,8 +125,8 @@ void draw_side(LineBatch& lines, const DeviceRect& clip, const NumberCover* unde
 // The elements and sides a paint looks at, a block at a time: all of them where a selection is
 // not set.
 struct Selection {
-    std::optional<std::vector<RecordBlock>> elements;
-    std::optional<std::vector<RecordBlock>> sides;
+    std::optional<ScratchVector<RecordBlock>> elements;
+    std::optional<ScratchVector<RecordBlock>> sides;
 };
 
 // Calls `visit_block(block)` for every block of selected elements, the last first, and where it
@@ -158,7 +165,7 @@ void for_each_element_ascending(const MeshModel& mesh, const Selection& selectio
     }
 }
 
-std::size_t records_in(const std::vector<RecordBlock>& blocks) {
+std::size_t records_in(std::span<const RecordBlock> blocks) {
     std::size_t records = 0;
     for (const RecordBlock& block : blocks) {
         records += static_cast<std::size_t>(block.end - block.first);
@@ -277,8 +284,12 @@ NumberCover cover_numbers(const MeshModel& mesh, const ViewTransform& view,
     NumberCover cover{CoverageMask(clip), {}, {}};
     PixelPicture composed;
     if (atlas != nullptr) {
-        cover.composed = std::make_unique_for_overwrite<std::uint32_t[]>(static_cast<std::size_t>(
-            (std::int64_t{clip.right} - clip.left) * (std::int64_t{clip.bottom} - clip.top)));
+        // Left as they come: only the covered pixels are written, and only those are read.
+        const auto bytes = static_cast<std::size_t>((std::int64_t{clip.right} - clip.left) *
+                                                    (std::int64_t{clip.bottom} - clip.top)) *
+                           sizeof(std::uint32_t);
+        cover.composed = {static_cast<std::uint32_t*>(allocate_scratch(bytes)),
+                          ReleasePixels{bytes}};
         composed = {cover.composed.get(), std::int64_t{clip.right} - clip.left, clip};
     }
     if (!selection.elements ||
@@ -354,8 +365,8 @@ bool compose_numbers(const MeshModel& mesh, Canvas& canvas, const DigitAtlas& at
 
 // The elements whose numbers can show in the clip box, as the index tells them: a number's
 // point lies within its cell's size of the box.
-std::vector<RecordBlock> select_elements(const MeshIndex& index, const ViewTransform& view,
-                                         const NumberLayout& layout, const DeviceRect& clip) {
+ScratchVector<RecordBlock> select_elements(const MeshIndex& index, const ViewTransform& view,
+                                           const NumberLayout& layout, const DeviceRect& clip) {
     constexpr double inf = std::numeric_limits<double>::infinity();
     MeshInterval x{-inf, inf};
     if (layout.digit_widths) {
@@ -371,8 +382,8 @@ std::vector<RecordBlock> select_elements(const MeshIndex& index, const ViewTrans
 
 // The sides whose lines can show in the clip box, as the index tells them: a line's box meets
 // the box, and does not lie wholly under the numbers' cells.
-std::vector<RecordBlock> select_sides(const MeshIndex& index, const ViewTransform& view,
-                                      const DeviceRect& clip, const NumberCover* under_numbers) {
+ScratchVector<RecordBlock> select_sides(const MeshIndex& index, const ViewTransform& view,
+                                        const DeviceRect& clip, const NumberCover* under_numbers) {
     const MeshInterval x = device_preimage(view.scale, view.offset_x, 0.0, view.pan_x,
                                            std::int64_t{clip.left} - 1, clip.right);
     const MeshInterval y = device_preimage(-view.scale, view.offset_y, 0.0, view.pan_y,
@@ -390,9 +401,8 @@ std::vector<RecordBlock> select_sides(const MeshIndex& index, const ViewTransfor
     });
 }
 
-} // namespace
-
-void paint_mesh(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view,
+// The paint itself: its scratch memory is given back once it returns.
+void paint_view(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view,
                 const MeshIndex* index, std::size_t threaded_least) {
     const std::int32_t text_height = canvas.text_height();
     canvas.set_text_align(text_align_top_center);
@@ -423,6 +433,23 @@ void paint_mesh(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
                !compose_numbers(mesh, canvas, *atlas, view, layout, clip, selection)) {
         draw_numbers(mesh, canvas, view, layout, clip, under_numbers, selection);
     }
+}
+
+// What a paint's scratch memory may keep for the next: an eighth of the mesh's arrays, so that
+// a large mesh repaints without faulting its scratch in again, and a small one, quick to paint,
+// keeps next to nothing.
+std::size_t kept_scratch_bytes(const MeshModel& mesh) {
+    return (mesh.nodes.size() * sizeof(MeshNode) + mesh.elements.size() * sizeof(MeshElement) +
+            mesh.sides.size() * sizeof(MeshSide)) /
+           8;
+}
+
+} // namespace
+
+void paint_mesh(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view,
+                const MeshIndex* index, std::size_t threaded_least) {
+    paint_view(mesh, canvas, view, index, threaded_least);
+    trim_scratch(kept_scratch_bytes(mesh));
 }
 
 void paint_mesh(const MeshModel& mesh, Canvas& canvas, DeviceRect rect) {

@@ -1,5 +1,6 @@
 #include "number_rows.h"
 
+#include "scratch_memory.h"
 #include "second_thread.h"
 
 #include <algorithm>
@@ -37,13 +38,14 @@ struct BlockReach {
 // The blocks whose cells may reach the area, and for each row the blocks that may reach it, the
 // last first.
 struct RowLists {
-    std::vector<BlockReach> reaches;
-    std::vector<std::uint32_t> starts; // a row's blocks start here in `blocks`; one more than rows
-    std::vector<std::uint32_t> blocks; // indices into `reaches`
+    ScratchVector<BlockReach> reaches;
+    ScratchVector<std::uint32_t>
+        starts; // a row's blocks start here in `blocks`; one more than rows
+    ScratchVector<std::uint32_t> blocks; // indices into `reaches`
 };
 
 RowLists row_lists(const MeshModel& mesh, const ViewTransform& view, const NumberLayout& layout,
-                   const std::vector<RecordBlock>& blocks, const DeviceRect& area) {
+                   std::span<const RecordBlock> blocks, const DeviceRect& area) {
     RowLists lists;
     for (const RecordBlock& block : blocks) {
         if (block.x.lo > block.x.hi || block.first >= block.end) {
@@ -71,7 +73,7 @@ RowLists row_lists(const MeshModel& mesh, const ViewTransform& view, const Numbe
         lists.starts[row + 1] += lists.starts[row];
     }
     lists.blocks.resize(lists.starts[rows]);
-    std::vector<std::uint32_t> next(lists.starts.begin(), lists.starts.end() - 1);
+    ScratchVector<std::uint32_t> next(lists.starts.begin(), lists.starts.end() - 1);
     for (std::size_t k = lists.reaches.size(); k-- > 0;) {
         const BlockReach& reach = lists.reaches[k];
         for (std::int64_t y = reach.top; y < reach.bottom; ++y) {
@@ -234,7 +236,7 @@ struct RowPass {
 
 bool cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
                            const NumberLayout& layout, const DigitAtlas* atlas,
-                           const std::vector<RecordBlock>& blocks, CoverageMask& covered,
+                           std::span<const RecordBlock> blocks, CoverageMask& covered,
                            const PixelPicture& composed, std::vector<ShownNumber>& shown,
                            bool two_threads) {
     const DeviceRect area = covered.area();

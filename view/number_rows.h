@@ -14,6 +14,7 @@
 #include "pixel_picture.h"
 #include "view_transform.h"
 
+#include <span>
 #include <vector>
 
 // Covers in `covered` every pixel of its area under the cell of a number of the elements of
@@ -25,6 +26,6 @@
 // would look at most of them: walking the numbers once costs less then.
 bool cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
                            const NumberLayout& layout, const DigitAtlas* atlas,
-                           const std::vector<RecordBlock>& blocks, CoverageMask& covered,
+                           std::span<const RecordBlock> blocks, CoverageMask& covered,
                            const PixelPicture& composed, std::vector<ShownNumber>& shown,
                            bool two_threads);
