@@ -144,7 +144,8 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
 
     // Each file's count, and the node file's first record, whose label alone decides the
     // numbering. A failure here is reported once the files before it are read.
-    RecordFile<MeshNode> nodes(path, std::move(node_source), model.nodes);
+    ScanBuffers buffers; // outlives every scanner of the files
+    RecordFile<MeshNode> nodes(path, std::move(node_source), model.nodes, buffers);
     if (nodes.error()) {
         return nodes.error();
     }
@@ -162,10 +163,11 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
     }
     const bool nodes_to_scan = first_nodes.scan.end == RangeEnd::reached;
 
-    RecordFile<MeshElement> elements(element_path, std::move(element_source), model.elements);
+    RecordFile<MeshElement> elements(element_path, std::move(element_source), model.elements,
+                                     buffers);
     std::optional<RecordFile<MeshSide>> sides;
     if (!elements.error()) {
-        sides.emplace(side_path, std::move(side_source), model.sides);
+        sides.emplace(side_path, std::move(side_source), model.sides, buffers);
     }
     const bool whole = sides && !sides->error();
     Conversion<MeshElement> element_conversion;

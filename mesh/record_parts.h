@@ -109,13 +109,15 @@ template <typename Record> class RecordFile {
 public:
     // Scans the count and allocates the array: part 0 starts after the count, with the file's
     // own source and scanner. A failure here is kept in error().
-    RecordFile(std::string path, std::unique_ptr<ByteSource> source, RecordArray<Record>& records)
-        : path_(std::move(path)), records_(records) {
+    // Its scanners take their buffers from `buffers`, and give them back there.
+    RecordFile(std::string path, std::unique_ptr<ByteSource> source, RecordArray<Record>& records,
+               ScanBuffers& buffers)
+        : path_(std::move(path)), records_(records), buffers_(buffers) {
         if (!source) {
             error_ = ReadError{ReadFailure::cannot_open_file, path_};
             return;
         }
-        auto scanner = std::make_unique<TokenScanner>(*source);
+        auto scanner = std::make_unique<TokenScanner>(*source, 0, &buffers_);
         FileScan file{*scanner, path_, std::nullopt};
         const std::int32_t count =
             scan_count(file, static_cast<std::int32_t>(records.size()), source->size());
@@ -161,19 +163,22 @@ public:
                 !source->seek(start->position)) {
                 continue;
             }
-            auto scanner = std::make_unique<TokenScanner>(*source, start->position);
+            // The part's scanner starts with its scan, when a buffer may have been given back.
             parts_.push_back(
-                FilePart{start->first, start->position, std::move(source), std::move(scanner), {}});
+                FilePart{start->first, start->position, std::move(source), nullptr, {}});
         }
     }
 
     // Scans the part's records, from where part 0 stands or from the part's label; part 0 that
     // starts at record 0 scans it token by token. A part that reaches its end is wholly
-    // described by where its next token starts, so its scanner and the megabyte it buffers are
-    // let go at once, its source moved there to start another should finish() need one: the
-    // buffers of many parts never add up.
+    // described by where its next token starts, so its scanner is let go at once, its buffer
+    // handed to the next part to start and its source moved there to start another should
+    // finish() need one: the buffers of many parts never add up.
     template <typename Scan, typename Read> void scan_part(std::size_t k, Scan scan, Read read) {
         FilePart& part = parts_[k];
+        if (!part.scanner) {
+            part.scanner = std::make_unique<TokenScanner>(*part.source, part.position, &buffers_);
+        }
         part.scan = scan_range(*part.scanner, path_, records_, part.first, stop(k), part.first == 0,
                                scan, read);
         if (part.scan.end == RangeEnd::reached && part.source->seek(part.scan.next_position)) {
@@ -234,7 +239,8 @@ private:
     TokenScanner& scanner_of(std::size_t k) {
         FilePart& part = parts_[k];
         if (!part.scanner) {
-            part.scanner = std::make_unique<TokenScanner>(*part.source, part.scan.next_position);
+            part.scanner =
+                std::make_unique<TokenScanner>(*part.source, part.scan.next_position, &buffers_);
         }
         return *part.scanner;
     }
@@ -245,6 +251,7 @@ private:
 
     std::string path_;
     RecordArray<Record>& records_;
+    ScanBuffers& buffers_;
     std::vector<FilePart> parts_;
     std::optional<ReadError> error_;
 };

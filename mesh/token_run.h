@@ -25,7 +25,7 @@ public:
     // Starts again where the scanner is, after it has scanned on its own.
     void restart() {
         buffer_ = scanner_.buffer_;
-        bits_ = scanner_.space_bits_.get();
+        bits_ = scanner_.space_bits_;
         filled_ = static_cast<std::size_t>(scanner_.end_ - buffer_);
         // The bytes before the next unread one count as whitespace: the scanner may have
         // stopped inside a token ("12abc" read as an integer), and what follows is a token of

@@ -36,20 +36,34 @@ std::size_t TokenScanner::buffer_size(std::uint64_t source_size) {
     return static_cast<std::size_t>(std::max(source_size + 1, least));
 }
 
-TokenScanner::TokenScanner(ByteSource& source, std::uint64_t start)
-    : source_(source), capacity_(buffer_size(source.size())), buffer_position_(start) {
-    storage_ = std::make_unique_for_overwrite<char[]>(margin + capacity_ + margin);
-    buffer_ = storage_.get() + margin;
-    // Words for every byte, and for the whitespace marked past the last one.
-    space_bits_ = std::make_unique_for_overwrite<std::uint64_t[]>(capacity_ / 64 + 4);
+TokenScanner::TokenScanner(ByteSource& source, std::uint64_t start, ScanBuffers* buffers)
+    : source_(source), buffers_(buffers), capacity_(buffer_size(source.size())),
+      buffer_position_(start) {
+    if (buffers_ != nullptr) {
+        storage_ = buffers_->take(capacity_);
+    }
+    if (!storage_.bytes) {
+        storage_.capacity = capacity_;
+        storage_.bytes = std::make_unique_for_overwrite<char[]>(margin + capacity_ + margin);
+        // Words for every byte, and for the whitespace marked past the last one.
+        storage_.bits = std::make_unique_for_overwrite<std::uint64_t[]>(capacity_ / 64 + 4);
+    }
+    buffer_ = storage_.bytes.get() + margin;
+    space_bits_ = storage_.bits.get();
     next_ = end_ = buffer_;
     mark_buffered_spaces();
 }
 
+TokenScanner::~TokenScanner() {
+    if (buffers_ != nullptr) {
+        buffers_->give_back(std::move(storage_));
+    }
+}
+
 void TokenScanner::mark_buffered_spaces() {
     const auto filled = static_cast<std::size_t>(end_ - buffer_);
-    mark_spaces(buffer_, 0, (filled + 63) / 64, space_bits_.get());
-    std::uint64_t* word = space_bits_.get() + filled / 64;
+    mark_spaces(buffer_, 0, (filled + 63) / 64, space_bits_);
+    std::uint64_t* word = space_bits_ + filled / 64;
     word[0] |= ~std::uint64_t{0} << (filled % 64);
     word[1] = word[2] = word[3] = ~std::uint64_t{0};
 }

@@ -11,6 +11,7 @@
 
 #include "byte_classes.h"
 #include "byte_source.h"
+#include "scan_buffers.h"
 
 #include <array>
 #include <cstdint>
@@ -24,8 +25,13 @@ public:
     static constexpr std::size_t label_capacity = 79;
 
     // `start`: the position of the source's next byte in its file, where the source has
-    // been moved into it.
-    explicit TokenScanner(ByteSource& source, std::uint64_t start = 0);
+    // been moved into it. With `buffers`, the buffer is one given back there where one of its
+    // size was, and is given back there in the end.
+    explicit TokenScanner(ByteSource& source, std::uint64_t start = 0,
+                          ScanBuffers* buffers = nullptr);
+    ~TokenScanner();
+    TokenScanner(const TokenScanner&) = delete;
+    TokenScanner& operator=(const TokenScanner&) = delete;
 
     // %s: a run of non-whitespace characters. Fails at the end of the data, and when the
     // run is longer than label_capacity (then label_too_long() is set).
@@ -97,15 +103,16 @@ private:
     bool convert_real(double& value) const;
 
     ByteSource& source_;
-    // The buffer's bytes lie between two margins that wide loads may read.
+    ScanBuffers* buffers_;
+    // The buffer's bytes lie between two margins that wide loads may read. The bytes, and
+    // the bits, are left as they come: every one is written before it counts.
     static constexpr std::size_t margin = 64;
-    // Left as they come: every byte is written before it counts.
-    std::unique_ptr<char[]> storage_;
+    ScanStorage storage_;
     char* buffer_ = nullptr;
     std::size_t capacity_;
     // Bit i of word i / 64: buffer_[i] is whitespace. Past the buffered bytes every bit is
     // set, so a token that reaches their end is seen to end there.
-    std::unique_ptr<std::uint64_t[]> space_bits_;
+    std::uint64_t* space_bits_ = nullptr;
     const char* next_ = nullptr;
     const char* end_ = nullptr;
     std::uint64_t buffer_position_; // in the file, of buffer_[0]
