@@ -9,8 +9,10 @@
 #include "scratch_memory.h"
 #include "view_transform.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 // Records `first` to `end` (exclusive) of an array, and a closed box of mesh coordinates
@@ -44,7 +46,15 @@ public:
     // the box of its numbers' centres (0.333 of the sum of the corners, in any precision).
     // Elements with a corner outside the node array are never drawn and leave a box as it is.
     ScratchVector<RecordBlock> elements_within(MeshInterval x, MeshInterval y) const {
-        return within(element_blocks_, x, y, [](MeshInterval, MeshInterval) { return false; });
+        // Counted first: a vector grown to hold them would leave every smaller block it held
+        // waiting in the scratch memory beside it.
+        const auto meets = [&](const RecordBlock& block) { return meets_box(block, x, y); };
+        ScratchVector<RecordBlock> found;
+        found.reserve(static_cast<std::size_t>(
+            std::count_if(element_blocks_.begin(), element_blocks_.end(), meets)));
+        std::copy_if(element_blocks_.begin(), element_blocks_.end(), std::back_inserter(found),
+                     meets);
+        return found;
     }
     // The blocks of sides, in order, whose boxes may meet `x` by `y`, but not those whose every
     // side lies where `hidden(x, y)` tells nothing shows. Sides that are not drawn (marked -1, a
@@ -66,12 +76,14 @@ private:
                                              MeshInterval y, Hidden&& hidden) {
         ScratchVector<RecordBlock> found;
         for (const RecordBlock& block : blocks) {
-            if (block.x.lo <= x.hi && block.x.hi >= x.lo && block.y.lo <= y.hi &&
-                block.y.hi >= y.lo && !hidden(block.x, block.y)) {
+            if (meets_box(block, x, y) && !hidden(block.x, block.y)) {
                 found.push_back(block);
             }
         }
         return found;
+    }
+    static bool meets_box(const RecordBlock& block, MeshInterval x, MeshInterval y) {
+        return block.x.lo <= x.hi && block.x.hi >= x.lo && block.y.lo <= y.hi && block.y.hi >= y.lo;
     }
 
     std::size_t node_count_;

@@ -47,6 +47,7 @@ struct RowLists {
 RowLists row_lists(const MeshModel& mesh, const ViewTransform& view, const NumberLayout& layout,
                    std::span<const RecordBlock> blocks, const DeviceRect& area) {
     RowLists lists;
+    lists.reaches.reserve(blocks.size()); // grown, it would leave its smaller blocks waiting
     for (const RecordBlock& block : blocks) {
         if (block.x.lo > block.x.hi || block.first >= block.end) {
             continue; // no element of the block is drawn
