@@ -9,6 +9,7 @@
 
 #include "record_array.h"
 
+#include <cstddef>
 #include <cstdint>
 
 struct MeshNode {
@@ -53,6 +54,12 @@ struct MeshModel {
     std::int32_t node_count() const { return static_cast<std::int32_t>(nodes.size()); }
     std::int32_t element_count() const { return static_cast<std::int32_t>(elements.size()); }
     std::int32_t side_count() const { return static_cast<std::int32_t>(sides.size()); }
+
+    // The bytes the three arrays hold.
+    std::size_t array_bytes() const {
+        return nodes.size() * sizeof(MeshNode) + elements.size() * sizeof(MeshElement) +
+               sides.size() * sizeof(MeshSide);
+    }
 
     // Whether `index` names a node of the array, as a record's index must before it is followed.
     bool has_node(std::int32_t index) const { return index >= 0 && index < node_count(); }

@@ -91,6 +91,28 @@ constexpr std::size_t max_parts_per_file = 64;
 // last job waiting for a small part of another at most, not for a whole one.
 constexpr std::uint64_t side_part_fraction = 3;
 
+// The scanners' buffers of every load: a buffer a load faulted in serves the next.
+ScanBuffers& kept_scan_buffers() {
+    static ScanBuffers buffers;
+    return buffers;
+}
+
+// A load keeps buffers of at most a sixteenth of its model's arrays for the next: a load of a
+// large mesh faults in none of its buffers after the first, and one of a small mesh, quick to
+// read, keeps next to nothing.
+class TrimAfterLoad {
+public:
+    TrimAfterLoad(ScanBuffers& buffers, const MeshModel& model)
+        : buffers_(buffers), model_(model) {}
+    TrimAfterLoad(const TrimAfterLoad&) = delete;
+    TrimAfterLoad& operator=(const TrimAfterLoad&) = delete;
+    ~TrimAfterLoad() { buffers_.trim(model_.array_bytes() / 16); }
+
+private:
+    ScanBuffers& buffers_;
+    const MeshModel& model_;
+};
+
 } // namespace
 
 ReadThreads default_read_threads() {
@@ -144,7 +166,9 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
 
     // Each file's count, and the node file's first record, whose label alone decides the
     // numbering. A failure here is reported once the files before it are read.
-    ScanBuffers buffers; // outlives every scanner of the files
+    ScanBuffers& buffers = kept_scan_buffers();
+    // Once every scanner has given its buffer back: what the next load may find.
+    const TrimAfterLoad trim{buffers, model};
     RecordFile<MeshNode> nodes(path, std::move(node_source), model.nodes, buffers);
     if (nodes.error()) {
         return nodes.error();

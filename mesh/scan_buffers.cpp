@@ -27,3 +27,17 @@ void ScanBuffers::give_back(ScanStorage storage) noexcept {
         // Freed with `storage`: the next part allocates its own.
     }
 }
+
+void ScanBuffers::trim(std::size_t kept_capacity) noexcept {
+    const std::scoped_lock lock(mutex_);
+    std::sort(kept_.begin(), kept_.end(),
+              [](const ScanStorage& a, const ScanStorage& b) { return a.capacity < b.capacity; });
+    std::size_t capacity = 0;
+    for (const ScanStorage& storage : kept_) {
+        capacity += storage.capacity;
+    }
+    while (capacity > kept_capacity) {
+        capacity -= kept_.back().capacity;
+        kept_.pop_back();
+    }
+}

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
@@ -487,3 +488,18 @@ TEST(ByteClasses, MarkTheWhitespaceAndFindBytesAsThePlainDefinitionsDo) {
 }
 
 } // namespace
+
+TEST(ScanBuffers, HandsOnAStorageOfTheCapacityAskedAndTrimsTheLargestFirst) {
+    ScanBuffers buffers;
+    for (const std::size_t capacity : {256, 1024, 4096}) {
+        buffers.give_back({capacity, std::make_unique<char[]>(capacity), nullptr});
+    }
+    EXPECT_FALSE(buffers.take(512).bytes);
+    buffers.trim(256 + 1024);
+    EXPECT_FALSE(buffers.take(4096).bytes);
+    const ScanStorage kept = buffers.take(1024);
+    ASSERT_TRUE(kept.bytes);
+    EXPECT_EQ(kept.capacity, 1024U);
+    EXPECT_TRUE(buffers.take(256).bytes);
+    EXPECT_FALSE(buffers.take(256).bytes) << "each storage is handed on once";
+}

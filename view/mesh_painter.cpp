@@ -439,9 +439,7 @@ void paint_view(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
 // a large mesh repaints without faulting its scratch in again, and a small one, quick to paint,
 // keeps next to nothing.
 std::size_t kept_scratch_bytes(const MeshModel& mesh) {
-    return (mesh.nodes.size() * sizeof(MeshNode) + mesh.elements.size() * sizeof(MeshElement) +
-            mesh.sides.size() * sizeof(MeshSide)) /
-           8;
+    return mesh.array_bytes() / 8;
 }
 
 } // namespace
