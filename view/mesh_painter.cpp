@@ -18,14 +18,14 @@
 
 namespace {
 
-// How the numbers are drawn: composed from the atlas into a picture of the clip box as their
-// cells are covered, the last first; or drawn as text, those that show.
 // Gives a block of pixels back to the scratch memory.
 struct ReleasePixels {
     std::size_t bytes = 0;
     void operator()(std::uint32_t* pixels) const noexcept { release_scratch(pixels, bytes); }
 };
 
+// How the numbers are drawn: composed from the atlas into a picture of the clip box as their
+// cells are covered, the last first; or drawn as text, those that show.
 struct NumberCover {
     CoverageMask covered; // the pixels the cells cover in the end
     // The clip box's pixels under the numbers, composed; only those covered are written.

@@ -39,8 +39,8 @@ struct BlockReach {
 // last first.
 struct RowLists {
     ScratchVector<BlockReach> reaches;
-    ScratchVector<std::uint32_t>
-        starts; // a row's blocks start here in `blocks`; one more than rows
+    // A row's blocks start here in `blocks`; one more than rows.
+    ScratchVector<std::uint32_t> starts;
     ScratchVector<std::uint32_t> blocks; // indices into `reaches`
 };
 
