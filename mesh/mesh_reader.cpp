@@ -92,9 +92,9 @@ constexpr std::size_t max_parts_per_file = 64;
 constexpr std::uint64_t side_part_fraction = 3;
 
 // The scanners' buffers of every load: a buffer a load faulted in serves the next.
-ScanBuffers& kept_scan_buffers() {
-    static ScanBuffers buffers;
-    return buffers;
+BlockShelf& scan_buffers() {
+    static BlockShelf shelf;
+    return shelf;
 }
 
 // A load keeps buffers of at most a sixteenth of its model's arrays for the next: a load of a
@@ -102,14 +102,13 @@ ScanBuffers& kept_scan_buffers() {
 // read, keeps next to nothing.
 class TrimAfterLoad {
 public:
-    TrimAfterLoad(ScanBuffers& buffers, const MeshModel& model)
-        : buffers_(buffers), model_(model) {}
+    TrimAfterLoad(BlockShelf& buffers, const MeshModel& model) : buffers_(buffers), model_(model) {}
     TrimAfterLoad(const TrimAfterLoad&) = delete;
     TrimAfterLoad& operator=(const TrimAfterLoad&) = delete;
     ~TrimAfterLoad() { buffers_.trim(model_.array_bytes() / 16); }
 
 private:
-    ScanBuffers& buffers_;
+    BlockShelf& buffers_;
     const MeshModel& model_;
 };
 
@@ -166,7 +165,7 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
 
     // Each file's count, and the node file's first record, whose label alone decides the
     // numbering. A failure here is reported once the files before it are read.
-    ScanBuffers& buffers = kept_scan_buffers();
+    BlockShelf& buffers = scan_buffers();
     // Once every scanner has given its buffer back: what the next load may find.
     const TrimAfterLoad trim{buffers, model};
     RecordFile<MeshNode> nodes(path, std::move(node_source), model.nodes, buffers);

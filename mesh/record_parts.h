@@ -111,7 +111,7 @@ public:
     // own source and scanner. A failure here is kept in error().
     // Its scanners take their buffers from `buffers`, and give them back there.
     RecordFile(std::string path, std::unique_ptr<ByteSource> source, RecordArray<Record>& records,
-               ScanBuffers& buffers)
+               BlockShelf& buffers)
         : path_(std::move(path)), records_(records), buffers_(buffers) {
         if (!source) {
             error_ = ReadError{ReadFailure::cannot_open_file, path_};
@@ -251,7 +251,7 @@ private:
 
     std::string path_;
     RecordArray<Record>& records_;
-    ScanBuffers& buffers_;
+    BlockShelf& buffers_;
     std::vector<FilePart> parts_;
     std::optional<ReadError> error_;
 };

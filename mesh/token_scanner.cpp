@@ -36,28 +36,14 @@ std::size_t TokenScanner::buffer_size(std::uint64_t source_size) {
     return static_cast<std::size_t>(std::max(source_size + 1, least));
 }
 
-TokenScanner::TokenScanner(ByteSource& source, std::uint64_t start, ScanBuffers* buffers)
-    : source_(source), buffers_(buffers), capacity_(buffer_size(source.size())),
-      buffer_position_(start) {
-    if (buffers_ != nullptr) {
-        storage_ = buffers_->take(capacity_);
-    }
-    if (!storage_.bytes) {
-        storage_.capacity = capacity_;
-        storage_.bytes = std::make_unique_for_overwrite<char[]>(margin + capacity_ + margin);
-        // Words for every byte, and for the whitespace marked past the last one.
-        storage_.bits = std::make_unique_for_overwrite<std::uint64_t[]>(capacity_ / 64 + 4);
-    }
-    buffer_ = storage_.bytes.get() + margin;
-    space_bits_ = storage_.bits.get();
+TokenScanner::TokenScanner(ByteSource& source, std::uint64_t start, BlockShelf* shelf)
+    : source_(source), capacity_(buffer_size(source.size())),
+      bytes_(shelf, margin + capacity_ + margin),
+      bits_(shelf, (capacity_ / 64 + 4) * sizeof(std::uint64_t)), buffer_position_(start) {
+    buffer_ = static_cast<char*>(bytes_.get()) + margin;
+    space_bits_ = static_cast<std::uint64_t*>(bits_.get());
     next_ = end_ = buffer_;
     mark_buffered_spaces();
-}
-
-TokenScanner::~TokenScanner() {
-    if (buffers_ != nullptr) {
-        buffers_->give_back(std::move(storage_));
-    }
 }
 
 void TokenScanner::mark_buffered_spaces() {

@@ -9,9 +9,9 @@
 // INT32_MAX, and a label longer than label_capacity is reported, not overrun.
 #pragma once
 
+#include "block_shelf.h"
 #include "byte_classes.h"
 #include "byte_source.h"
-#include "scan_buffers.h"
 
 #include <array>
 #include <cstdint>
@@ -25,11 +25,9 @@ public:
     static constexpr std::size_t label_capacity = 79;
 
     // `start`: the position of the source's next byte in its file, where the source has
-    // been moved into it. With `buffers`, the buffer is one given back there where one of its
-    // size was, and is given back there in the end.
-    explicit TokenScanner(ByteSource& source, std::uint64_t start = 0,
-                          ScanBuffers* buffers = nullptr);
-    ~TokenScanner();
+    // been moved into it. With `shelf`, the buffer is taken from there where one of its size
+    // waits, and put back there in the end.
+    explicit TokenScanner(ByteSource& source, std::uint64_t start = 0, BlockShelf* shelf = nullptr);
     TokenScanner(const TokenScanner&) = delete;
     TokenScanner& operator=(const TokenScanner&) = delete;
 
@@ -103,13 +101,14 @@ private:
     bool convert_real(double& value) const;
 
     ByteSource& source_;
-    ScanBuffers* buffers_;
     // The buffer's bytes lie between two margins that wide loads may read. The bytes, and
     // the bits, are left as they come: every one is written before it counts.
     static constexpr std::size_t margin = 64;
-    ScanStorage storage_;
-    char* buffer_ = nullptr;
     std::size_t capacity_;
+    ShelfBlock bytes_;
+    // Words for every byte, and for the whitespace marked past the last one.
+    ShelfBlock bits_;
+    char* buffer_ = nullptr;
     // Bit i of word i / 64: buffer_[i] is whitespace. Past the buffered bytes every bit is
     // set, so a token that reaches their end is seen to end there.
     std::uint64_t* space_bits_ = nullptr;

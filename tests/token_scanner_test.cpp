@@ -120,7 +120,7 @@ const RealCase real_cases[] = {
 TEST(TokenScannerReal, ConvertsLikeTheCLibrary) {
     // Each case's scanner takes the buffer of the case before, its bytes and bits still there,
     // as the scanner of a part takes the buffer of a part done.
-    ScanBuffers buffers;
+    BlockShelf buffers;
     for (const RealCase& c : real_cases) {
         SCOPED_TRACE(c.input);
         MemorySource source(c.input);
@@ -489,17 +489,24 @@ TEST(ByteClasses, MarkTheWhitespaceAndFindBytesAsThePlainDefinitionsDo) {
 
 } // namespace
 
-TEST(ScanBuffers, HandsOnAStorageOfTheCapacityAskedAndTrimsTheLargestFirst) {
-    ScanBuffers buffers;
-    for (const std::size_t capacity : {256, 1024, 4096}) {
-        buffers.give_back({capacity, std::make_unique<char[]>(capacity), nullptr});
+TEST(BlockShelf, HandsOnABlockOfTheSizeAskedOnceAndTrimsTheLargestFirst) {
+    BlockShelf shelf;
+    std::vector<void*> blocks;
+    for (const std::size_t bytes : {256, 1024, 4096}) {
+        blocks.push_back(shelf.take(bytes)); // none waits: new ones
+        shelf.put(blocks.back(), bytes);
     }
-    EXPECT_FALSE(buffers.take(512).bytes);
-    buffers.trim(256 + 1024);
-    EXPECT_FALSE(buffers.take(4096).bytes);
-    const ScanStorage kept = buffers.take(1024);
-    ASSERT_TRUE(kept.bytes);
-    EXPECT_EQ(kept.capacity, 1024U);
-    EXPECT_TRUE(buffers.take(256).bytes);
-    EXPECT_FALSE(buffers.take(256).bytes) << "each storage is handed on once";
+    EXPECT_EQ(shelf.kept_bytes(), 256U + 1024 + 4096);
+    void* const other = shelf.take(512);
+    EXPECT_TRUE(std::find(blocks.begin(), blocks.end(), other) == blocks.end());
+    ::operator delete(other);
+    shelf.trim(256 + 1024);
+    EXPECT_EQ(shelf.kept_bytes(), 256U + 1024);
+    void* const kept = shelf.take(1024);
+    EXPECT_EQ(kept, blocks[1]);
+    void* const again = shelf.take(1024);
+    EXPECT_NE(again, kept) << "each block is handed on once";
+    shelf.put(again, 1024);
+    shelf.put(kept, 1024);
+    EXPECT_EQ(shelf.kept_bytes(), 256U + 2 * 1024);
 }

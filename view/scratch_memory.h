@@ -1,10 +1,8 @@
 // Memory a paint needs only while it runs (the selected blocks, the rows' lists, the mask, the
 // composed numbers), kept from one paint to the next.
 //
-// A large block comes fresh from the system at every allocation, and each of its pages costs a
-// fault when first written: on a virtual machine, ten microseconds or more a page, most of a
-// picture's time. Blocks given back here wait for the next paint, which asks for blocks of the
-// same sizes, instead; trim_scratch() decides how much may wait.
+// Blocks given back here wait on a shelf (block_shelf.h) for the next paint, which asks for
+// blocks of the same sizes; trim_scratch() decides how much may wait.
 #pragma once
 
 #include <cstddef>
