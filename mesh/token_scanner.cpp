@@ -36,12 +36,27 @@ std::size_t TokenScanner::buffer_size(std::uint64_t source_size) {
     return static_cast<std::size_t>(std::max(source_size + 1, least));
 }
 
+namespace {
+
+// The bits start after the bytes and their margins, on a word's boundary.
+constexpr std::size_t bits_offset(std::size_t capacity, std::size_t margin) {
+    constexpr std::size_t word = sizeof(std::uint64_t);
+    return (margin + capacity + margin + word - 1) / word * word;
+}
+// A word for every byte, and words for the whitespace marked past the last one.
+constexpr std::size_t bits_bytes(std::size_t capacity) {
+    return (capacity / 64 + 4) * sizeof(std::uint64_t);
+}
+
+} // namespace
+
 TokenScanner::TokenScanner(ByteSource& source, std::uint64_t start, BlockShelf* shelf)
     : source_(source), capacity_(buffer_size(source.size())),
-      bytes_(shelf, margin + capacity_ + margin),
-      bits_(shelf, (capacity_ / 64 + 4) * sizeof(std::uint64_t)), buffer_position_(start) {
-    buffer_ = static_cast<char*>(bytes_.get()) + margin;
-    space_bits_ = static_cast<std::uint64_t*>(bits_.get());
+      storage_(shelf, bits_offset(capacity_, margin) + bits_bytes(capacity_)),
+      buffer_position_(start) {
+    auto* const storage = static_cast<char*>(storage_.get());
+    buffer_ = storage + margin;
+    space_bits_ = reinterpret_cast<std::uint64_t*>(storage + bits_offset(capacity_, margin));
     next_ = end_ = buffer_;
     mark_buffered_spaces();
 }

@@ -105,9 +105,9 @@ private:
     // the bits, are left as they come: every one is written before it counts.
     static constexpr std::size_t margin = 64;
     std::size_t capacity_;
-    ShelfBlock bytes_;
-    // Words for every byte, and for the whitespace marked past the last one.
-    ShelfBlock bits_;
+    // The bytes with their margins, then the whitespace bits: one block, so that the two are
+    // kept, handed on and freed together.
+    ShelfBlock storage_;
     char* buffer_ = nullptr;
     // Bit i of word i / 64: buffer_[i] is whitespace. Past the buffered bytes every bit is
     // set, so a token that reaches their end is seen to end there.
