@@ -57,9 +57,10 @@ void compose_number(const PixelPicture& picture, CoverageMask& written, const Di
                     DevicePoint point, std::string_view digits) {
     const std::int64_t width = atlas.text_width(digits);
     const std::int64_t left = centred_left(point.x, width, atlas.odd_width_rounds_up);
-    written.cover_uncovered({left, point.y, left + width, point.y + atlas.height},
-                            [&](std::int64_t from, std::int64_t to, std::int64_t y) {
-                                compose_row(atlas, digits, left, y - point.y, from, to,
-                                            &picture.at(from, y));
-                            });
+    struct Digits {
+        std::string_view digits;
+        std::string_view text() const { return digits; }
+    };
+    compose_cell(picture, written, atlas, {left, point.y, left + width, point.y + atlas.height},
+                 [digits] { return Digits{digits}; });
 }
