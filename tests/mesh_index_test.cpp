@@ -105,9 +105,10 @@ MeshModel random_mesh(Random& random, int columns, int rows, double x0, double y
     std::vector<MeshElement> elements;
     std::vector<MeshSide> sides;
     if (columns == 0) {
-        // A lone side to a node without an x, which lands at device x 0.
+        // A lone side from a node without an x, which lands at device x 0 (the odd meshes have
+        // sides to such nodes).
         nodes = {{x0, y0, 0}, {nan, y0 + 4, 0}, {x0 + 1, y0, 0}};
-        sides = {{0, 0, 0, 1, 0}};
+        sides = {{0, 0, 1, 0, 0}};
         elements = {{0, 1, 2, 0, 0, 0}};
     }
     const auto node = [&](int i, int j) { return j * (columns + 1) + i; };
@@ -179,7 +180,7 @@ const MeshCase meshes[] = {
     {"far from the origin", 40, 10, 1000.0, -500.0, false},
     {"one row", 200, 1, 0.0, 0.0, false},
     {"odd nodes and long sides", 25, 20, -3.0, 2.0, true},
-    {"a lone side to a node without an x", 0, 0, 3.0, 1.0, false},
+    {"a lone side from a node without an x", 0, 0, 3.0, 1.0, false},
 };
 
 // A zoomed and panned view of `mesh` in a 640 x 480 client area: at a random step, mostly of

@@ -1,7 +1,7 @@
 #include "mesh_index.h"
 
 #include <algorithm>
-#include <cmath>
+#include <emmintrin.h>
 #include <limits>
 #include <system_error>
 #include <thread>
@@ -16,36 +16,36 @@ constexpr double centre_factor = 0.333;
 // relative to the sum of the corners' magnitudes (far more than the few roundings it takes).
 constexpr double centre_error = 0x1p-48;
 
-// The box of the points put into it so far.
-struct Bounds {
-    double x_lo = inf;
-    double x_hi = -inf;
-    double y_lo = inf;
-    double y_hi = -inf;
-
-    // A point that may land anywhere: its coordinates are not finite.
-    void take_everything() {
-        x_lo = y_lo = -inf;
-        x_hi = y_hi = inf;
+// The box of the points put into it so far, x and y side by side in SSE2 as every x86-64
+// processor has it: a block's records are taken in without a branch on their values.
+class Bounds {
+public:
+    // Takes in the box from `low` to `high` (x low, y low and x high, y high), worked out from
+    // the points `p` and `q`. Where a coordinate of either is not finite (NaN included), the
+    // block's bounds are everything, whatever `low` and `high` are.
+    void take(__m128d low, __m128d high, __m128d p, __m128d q) {
+        lo_ = _mm_min_pd(lo_, low);
+        hi_ = _mm_max_pd(hi_, high);
+        // p - p is 0 for a finite p and NaN otherwise, and a NaN stays in the sum.
+        finite_ = _mm_add_pd(finite_, _mm_add_pd(_mm_sub_pd(p, p), _mm_sub_pd(q, q)));
     }
-    // Takes in [x_lo, x_hi] by [y_lo, y_hi]; where a coordinate is not finite (NaN included),
-    // the bounds become everything.
-    void take(double x_low, double x_high, double y_low, double y_high) {
-        if (!(std::isfinite(x_low) && std::isfinite(x_high) && std::isfinite(y_low) &&
-              std::isfinite(y_high))) {
-            take_everything();
-            return;
+    RecordBlock block(std::size_t first, std::size_t end) const {
+        const auto begin_at = static_cast<std::int32_t>(first);
+        const auto end_at = static_cast<std::int32_t>(end);
+        if (_mm_movemask_pd(_mm_cmpunord_pd(finite_, finite_)) != 0) {
+            return {begin_at, end_at, {-inf, inf}, {-inf, inf}};
         }
-        x_lo = std::min(x_lo, x_low);
-        x_hi = std::max(x_hi, x_high);
-        y_lo = std::min(y_lo, y_low);
-        y_hi = std::max(y_hi, y_high);
+        return {begin_at, end_at, {low(lo_), low(hi_)}, {high(lo_), high(hi_)}};
     }
+
+private:
+    static double low(__m128d pair) { return _mm_cvtsd_f64(pair); }
+    static double high(__m128d pair) { return _mm_cvtsd_f64(_mm_unpackhi_pd(pair, pair)); }
+
+    __m128d lo_ = _mm_set1_pd(inf);
+    __m128d hi_ = _mm_set1_pd(-inf);
+    __m128d finite_ = _mm_setzero_pd();
 };
-
-} // namespace
-
-namespace {
 
 // The blocks of `count` records, the bounds of each taken in by `take(record, bounds)`.
 template <typename Take> std::vector<RecordBlock> blocks_of(std::size_t count, Take&& take) {
@@ -57,12 +57,13 @@ template <typename Take> std::vector<RecordBlock> blocks_of(std::size_t count, T
         for (std::size_t record = first; record < end; ++record) {
             take(record, bounds);
         }
-        blocks.push_back({static_cast<std::int32_t>(first),
-                          static_cast<std::int32_t>(end),
-                          {bounds.x_lo, bounds.x_hi},
-                          {bounds.y_lo, bounds.y_hi}});
+        blocks.push_back(bounds.block(first, end));
     }
     return blocks;
+}
+
+__m128d corner(const MeshModel& mesh, std::int32_t index) {
+    return _mm_loadu_pd(&mesh.node(index).x);
 }
 
 std::vector<RecordBlock> element_blocks(const MeshModel& mesh) {
@@ -72,14 +73,20 @@ std::vector<RecordBlock> element_blocks(const MeshModel& mesh) {
             !mesh.has_node(element.node_c)) {
             return;
         }
-        const MeshNode& a = mesh.node(element.node_a);
-        const MeshNode& b = mesh.node(element.node_b);
-        const MeshNode& c = mesh.node(element.node_c);
-        const double x = centre_factor * (b.x + a.x + c.x);
-        const double y = centre_factor * (b.y + a.y + c.y);
-        const double error_x = (std::abs(a.x) + std::abs(b.x) + std::abs(c.x)) * centre_error;
-        const double error_y = (std::abs(a.y) + std::abs(b.y) + std::abs(c.y)) * centre_error;
-        bounds.take(x - error_x, x + error_x, y - error_y, y + error_y);
+        const __m128d a = corner(mesh, element.node_a);
+        const __m128d b = corner(mesh, element.node_b);
+        const __m128d c = corner(mesh, element.node_c);
+        const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
+        const __m128d centre =
+            _mm_mul_pd(_mm_set1_pd(centre_factor), _mm_add_pd(_mm_add_pd(b, a), c));
+        const __m128d error =
+            _mm_mul_pd(_mm_add_pd(_mm_add_pd(_mm_and_pd(a, magnitude), _mm_and_pd(b, magnitude)),
+                                  _mm_and_pd(c, magnitude)),
+                       _mm_set1_pd(centre_error));
+        // A corner that is not finite makes the centre, or its error, not finite.
+        const __m128d low = _mm_sub_pd(centre, error);
+        const __m128d high = _mm_add_pd(centre, error);
+        bounds.take(low, high, low, high);
     });
 }
 
@@ -89,15 +96,10 @@ std::vector<RecordBlock> side_blocks(const MeshModel& mesh) {
         if (side.mark == -1 || !mesh.has_node(side.node_a) || !mesh.has_node(side.node_b)) {
             return;
         }
-        const MeshNode& a = mesh.node(side.node_a);
-        const MeshNode& b = mesh.node(side.node_b);
-        // std::min and std::max would drop a NaN.
-        if (!(std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(b.x) &&
-              std::isfinite(b.y))) {
-            bounds.take_everything();
-            return;
-        }
-        bounds.take(std::min(a.x, b.x), std::max(a.x, b.x), std::min(a.y, b.y), std::max(a.y, b.y));
+        const __m128d a = corner(mesh, side.node_a);
+        const __m128d b = corner(mesh, side.node_b);
+        // min and max pass over a NaN: the corners themselves tell.
+        bounds.take(_mm_min_pd(a, b), _mm_max_pd(a, b), a, b);
     });
 }
 
