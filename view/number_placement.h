@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdint>
 #include <emmintrin.h>
+#include <limits>
 #include <optional>
 #include <string_view>
 
@@ -51,17 +52,20 @@ const DigitAtlas* usable_atlas(Canvas& canvas, const NumberLayout& layout,
 DevicePoint extended_number_point(const ViewTransform& view, const NumberLayout& layout,
                                   const MeshNode& a, const MeshNode& b, const MeshNode& c);
 
-// Where element `index`'s number goes (the middle of its cell's top edge); false where a corner
-// is missing. (A flag and a point, not an optional point: the optional's flag byte, stored apart
-// and read back with the point, stalls the loops that call this a million times.) Inline: it is
-// the inner step of the loops over every element. The same steps in double precision where they
-// give the same pixel.
-inline bool number_point(const MeshModel& mesh, const ViewTransform& view,
-                         const NumberLayout& layout, std::int32_t index, DevicePoint& point) {
+// What the double-precision steps to a number's point found.
+enum class QuickPoint { missing, placed, uncertain };
+
+// Where element `index`'s number goes (the middle of its cell's top edge), in double precision
+// where that gives the same pixel: `missing` where a corner is missing, `uncertain` (and the
+// point left as it was) where only extended precision can tell. Inline: it is the inner step of
+// the loops over every element.
+inline QuickPoint quick_number_point(const MeshModel& mesh, const ViewTransform& view,
+                                     const NumberLayout& layout, std::int32_t index,
+                                     DevicePoint& point) {
     const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
     if (!mesh.has_node(element.node_a) || !mesh.has_node(element.node_b) ||
         !mesh.has_node(element.node_c)) {
-        return false;
+        return QuickPoint::missing;
     }
     const MeshNode& a = mesh.node(element.node_a);
     const MeshNode& b = mesh.node(element.node_b);
@@ -97,13 +101,61 @@ inline bool number_point(const MeshModel& mesh, const ViewTransform& view,
         _mm_and_pd(_mm_cmplt_pd(_mm_and_pd(device, magnitude), _mm_set1_pd(certain_limit)),
                    _mm_cmpgt_pd(toward_zero, error)),
         _mm_cmpgt_pd(_mm_sub_pd(_mm_set1_pd(1.0), toward_zero), error));
-    if (_mm_movemask_pd(certain) == 3) {
-        point = add_pan({_mm_cvtsi128_si32(whole), _mm_cvtsi128_si32(_mm_shuffle_epi32(whole, 1))},
-                        view);
-        return true;
+    if (_mm_movemask_pd(certain) != 3) {
+        return QuickPoint::uncertain;
     }
-    point = extended_number_point(view, layout, a, b, c);
+    point =
+        add_pan({_mm_cvtsi128_si32(whole), _mm_cvtsi128_si32(_mm_shuffle_epi32(whole, 1))}, view);
+    return QuickPoint::placed;
+}
+
+// Where element `index`'s number goes (the middle of its cell's top edge); false where a corner
+// is missing. (A flag and a point, not an optional point: the optional's flag byte, stored apart
+// and read back with the point, stalls the loops that call this a million times.)
+inline bool number_point(const MeshModel& mesh, const ViewTransform& view,
+                         const NumberLayout& layout, std::int32_t index, DevicePoint& point) {
+    switch (quick_number_point(mesh, view, layout, index, point)) {
+    case QuickPoint::missing:
+        return false;
+    case QuickPoint::placed:
+        return true;
+    case QuickPoint::uncertain:
+        break;
+    }
+    const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
+    point = extended_number_point(view, layout, mesh.node(element.node_a),
+                                  mesh.node(element.node_b), mesh.node(element.node_c));
     return true;
+}
+
+// The number points of elements `first` to `end` (exclusive, at most 64 of them), the last
+// first: points[0] is element end - 1's. y is beyond every row where an element has a corner
+// missing. The double-precision steps go in a loop of their own, with no call in it, so that the
+// view's constants stay in registers; extended precision follows for the few that need it.
+inline void block_number_points(const MeshModel& mesh, const ViewTransform& view,
+                                const NumberLayout& layout, std::int32_t first, std::int32_t end,
+                                DevicePoint* points) {
+    std::uint64_t uncertain = 0;
+    for (std::int32_t index = end - 1; index >= first; --index) {
+        const auto slot = static_cast<unsigned>(end - 1 - index);
+        DevicePoint& point = points[slot];
+        switch (quick_number_point(mesh, view, layout, index, point)) {
+        case QuickPoint::missing:
+            point.y = std::numeric_limits<std::int32_t>::max();
+            break;
+        case QuickPoint::placed:
+            break;
+        case QuickPoint::uncertain:
+            uncertain |= std::uint64_t{1} << slot;
+            break;
+        }
+    }
+    for (; uncertain != 0; uncertain &= uncertain - 1) {
+        const auto slot = static_cast<unsigned>(std::countr_zero(uncertain));
+        const MeshElement& element = mesh.elements[static_cast<std::size_t>(end - 1) - slot];
+        points[slot] = extended_number_point(view, layout, mesh.node(element.node_a),
+                                             mesh.node(element.node_b), mesh.node(element.node_c));
+    }
 }
 
 // The y of the point of a number whose centre is at mesh y `centre_y`, in extended precision.

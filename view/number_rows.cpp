@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cstdint>
+#include <emmintrin.h>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -129,9 +131,8 @@ private:
     // The bits of pixels `from` to `to` of the word that holds `from`, `to` within it or at its
     // end.
     static std::uint64_t bits(std::int64_t from, std::int64_t to) {
-        const auto lo = static_cast<int>(from & 63);
-        const auto count = static_cast<int>(to - from);
-        return (count == 64 ? ~0ULL : ((std::uint64_t{1} << count) - 1)) << lo;
+        // Those from `from` up, and those below `to` (all of them where `to` ends the word).
+        return (~0ULL << (from & 63)) & (~0ULL >> (-to & 63));
     }
 
     std::int64_t width_;
@@ -148,6 +149,44 @@ public:
         // Where each element's number goes, the last first; y beyond every row where the
         // element has a corner missing.
         std::array<DevicePoint, MeshIndex::block_size> points{};
+
+        // Bit i set where the number of points[i], of the first `count`, reaches row `y`.
+        std::uint64_t in_row(std::int64_t y, std::int64_t text_height, std::int32_t count) const {
+            const std::uint64_t counted = count >= 64 ? ~0ULL : (std::uint64_t{1} << count) - 1;
+            // Four points at a time, in 32 bits: y - point.y wraps where it lies beyond the
+            // 32-bit range, but never into [0, text_height) while both y and the height are
+            // within 2^30 (as rows and text heights are); outside that, a point at a time.
+            constexpr std::int64_t near = std::int64_t{1} << 30;
+            if (y <= -near || y >= near || text_height >= near) {
+                std::uint64_t bits = 0;
+                for (std::size_t slot = 0; slot < points.size(); ++slot) {
+                    if (points[slot].y <= y && y < points[slot].y + text_height) {
+                        bits |= std::uint64_t{1} << slot;
+                    }
+                }
+                return bits & counted;
+            }
+            static_assert(sizeof(DevicePoint) == 2 * sizeof(std::int32_t));
+            const __m128i row = _mm_set1_epi32(static_cast<std::int32_t>(y));
+            const __m128i below = _mm_set1_epi32(-1);
+            const __m128i height = _mm_set1_epi32(static_cast<std::int32_t>(text_height));
+            std::uint64_t bits = 0;
+            for (std::size_t slot = 0; slot < points.size(); slot += 4) {
+                const auto pair = [&](std::size_t at) {
+                    return _mm_castsi128_ps(
+                        _mm_loadu_si128(reinterpret_cast<const __m128i*>(&points[at])));
+                };
+                // The four y's: each point is x, y.
+                const __m128i tops = _mm_castps_si128(
+                    _mm_shuffle_ps(pair(slot), pair(slot + 2), _MM_SHUFFLE(3, 1, 3, 1)));
+                const __m128i down = _mm_sub_epi32(row, tops);
+                const __m128i reached =
+                    _mm_and_si128(_mm_cmpgt_epi32(down, below), _mm_cmpgt_epi32(height, down));
+                bits |= static_cast<std::uint64_t>(_mm_movemask_ps(_mm_castsi128_ps(reached)))
+                        << slot;
+            }
+            return bits & counted;
+        }
     };
 
     // The entry of reach `reach`, and whether its points are there already.
@@ -201,14 +240,16 @@ struct RowPass {
                 continue; // whatever the block's numbers show in this row, later ones cover
             }
             auto [cached, found] = points.find(lists.blocks[k]);
-            for (std::int32_t index = reach.end - 1; index >= reach.first; --index) {
-                DevicePoint& point = cached.points[static_cast<std::size_t>(reach.end - 1 - index)];
-                if (!found && !number_point(mesh, view, layout, index, point)) {
-                    point.y = std::numeric_limits<std::int32_t>::max(); // no row reaches it
-                }
-                if (point.y > y || point.y + layout.text_height <= y) {
-                    continue;
-                }
+            if (!found) {
+                block_number_points(mesh, view, layout, reach.first, reach.end,
+                                    cached.points.data());
+            }
+            for (std::uint64_t reaching =
+                     cached.in_row(y, layout.text_height, reach.end - reach.first);
+                 reaching != 0; reaching &= reaching - 1) {
+                const auto slot = static_cast<std::size_t>(std::countr_zero(reaching));
+                const auto index = static_cast<std::int32_t>(reach.end - 1 - slot);
+                const DevicePoint point = cached.points[slot];
                 const std::int64_t number = shown_number(mesh, index);
                 const CellBox cell = number_cell(layout, point, number);
                 std::optional<NumberText> text;
