@@ -1,5 +1,7 @@
 #include "mesh_index.h"
 
+#include "number_centre.h"
+
 #include <algorithm>
 #include <emmintrin.h>
 #include <limits>
@@ -10,8 +12,6 @@ namespace {
 
 constexpr double inf = std::numeric_limits<double>::infinity();
 
-// The number of an element sits at 0.333 of the sum of its corners.
-constexpr double centre_factor = 0.333;
 // A centre computed in double precision lies within this much of the extended-precision one,
 // relative to the sum of the corners' magnitudes (far more than the few roundings it takes).
 constexpr double centre_error = 0x1p-48;
@@ -73,16 +73,11 @@ std::vector<RecordBlock> element_blocks(const MeshModel& mesh) {
             !mesh.has_node(element.node_c)) {
             return;
         }
-        const __m128d a = corner(mesh, element.node_a);
-        const __m128d b = corner(mesh, element.node_b);
-        const __m128d c = corner(mesh, element.node_c);
-        const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
-        const __m128d centre =
-            _mm_mul_pd(_mm_set1_pd(centre_factor), _mm_add_pd(_mm_add_pd(b, a), c));
-        const __m128d error =
-            _mm_mul_pd(_mm_add_pd(_mm_add_pd(_mm_and_pd(a, magnitude), _mm_and_pd(b, magnitude)),
-                                  _mm_and_pd(c, magnitude)),
-                       _mm_set1_pd(centre_error));
+        const CornerSums corners = corner_sums(mesh.node(element.node_a), mesh.node(element.node_b),
+                                               mesh.node(element.node_c));
+        // The painter's centre, exactly: the same steps in the same order.
+        const __m128d centre = _mm_mul_pd(_mm_set1_pd(centre_factor), corners.sum);
+        const __m128d error = _mm_mul_pd(corners.magnitude, _mm_set1_pd(centre_error));
         // A corner that is not finite makes the centre, or its error, not finite.
         const __m128d low = _mm_sub_pd(centre, error);
         const __m128d high = _mm_add_pd(centre, error);

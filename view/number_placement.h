@@ -10,6 +10,7 @@
 #include "digit_atlas.h"
 #include "mesh_index.h"
 #include "mesh_model.h"
+#include "number_centre.h"
 #include "view_transform.h"
 
 #include <array>
@@ -21,8 +22,6 @@
 #include <optional>
 #include <string_view>
 
-// The label sits at 0.333 of the corner sum, a hair toward the origin from the centroid.
-inline constexpr double centre_factor = 0.333;
 // The longest number drawn: an index below 2^31 plus the numbering base.
 inline constexpr std::int64_t max_number_length = 10;
 
@@ -76,31 +75,23 @@ inline QuickPoint quick_number_point(const MeshModel& mesh, const ViewTransform&
     // whole numbers around it than the steps can have rounded it, double_steps_error times the
     // magnitudes they went through (as certain_truncation tells it); otherwise the number's
     // point is worked out in extended precision.
-    const __m128d magnitude = _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF));
-    const __m128d corner_a = _mm_loadu_pd(&a.x);
-    const __m128d corner_b = _mm_loadu_pd(&b.x);
-    const __m128d corner_c = _mm_loadu_pd(&c.x);
-    const __m128d sum = _mm_add_pd(_mm_add_pd(corner_b, corner_a), corner_c);
+    const CornerSums corners = corner_sums(a, b, c);
     const __m128d moved = _mm_mul_pd(_mm_set_pd(-view.scale, view.scale),
-                                     _mm_mul_pd(_mm_set1_pd(centre_factor), sum));
+                                     _mm_mul_pd(_mm_set1_pd(centre_factor), corners.sum));
     const __m128d placed = _mm_add_pd(moved, _mm_set_pd(view.offset_y, view.offset_x));
     const __m128d device = _mm_sub_pd(placed, _mm_set_pd(layout.half_text, 0.0));
-    const __m128d spread = _mm_mul_pd(
-        _mm_set1_pd(std::abs(view.scale)),
-        _mm_add_pd(_mm_add_pd(_mm_and_pd(corner_a, magnitude), _mm_and_pd(corner_b, magnitude)),
-                   _mm_and_pd(corner_c, magnitude)));
+    const __m128d spread = _mm_mul_pd(_mm_set1_pd(std::abs(view.scale)), corners.magnitude);
     const __m128d reach = _mm_add_pd(
         _mm_add_pd(_mm_add_pd(spread, _mm_set_pd(std::abs(view.offset_y), std::abs(view.offset_x))),
-                   _mm_and_pd(_mm_unpacklo_pd(_mm_setzero_pd(), _mm_unpackhi_pd(placed, placed)),
-                              magnitude)),
-        _mm_and_pd(device, magnitude));
+                   magnitudes(_mm_unpacklo_pd(_mm_setzero_pd(), _mm_unpackhi_pd(placed, placed)))),
+        magnitudes(device));
     const __m128d error = _mm_mul_pd(reach, _mm_set1_pd(double_steps_error));
     const __m128i whole = _mm_cvttpd_epi32(device);
-    const __m128d toward_zero = _mm_and_pd(_mm_sub_pd(device, _mm_cvtepi32_pd(whole)), magnitude);
-    const __m128d certain = _mm_and_pd(
-        _mm_and_pd(_mm_cmplt_pd(_mm_and_pd(device, magnitude), _mm_set1_pd(certain_limit)),
-                   _mm_cmpgt_pd(toward_zero, error)),
-        _mm_cmpgt_pd(_mm_sub_pd(_mm_set1_pd(1.0), toward_zero), error));
+    const __m128d toward_zero = magnitudes(_mm_sub_pd(device, _mm_cvtepi32_pd(whole)));
+    const __m128d certain =
+        _mm_and_pd(_mm_and_pd(_mm_cmplt_pd(magnitudes(device), _mm_set1_pd(certain_limit)),
+                              _mm_cmpgt_pd(toward_zero, error)),
+                   _mm_cmpgt_pd(_mm_sub_pd(_mm_set1_pd(1.0), toward_zero), error));
     if (_mm_movemask_pd(certain) != 3) {
         return QuickPoint::uncertain;
     }
