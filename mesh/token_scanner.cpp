@@ -23,6 +23,16 @@ bool is_alpha_after_sign(const char* p) {
                          to_lower(static_cast<unsigned char>(p[1])) == 'n');
 }
 
+// The bits start after the bytes and their margins, on a word's boundary.
+constexpr std::size_t bits_offset(std::size_t capacity, std::size_t margin) {
+    constexpr std::size_t word = sizeof(std::uint64_t);
+    return (margin + capacity + margin + word - 1) / word * word;
+}
+// A word for every byte, and words for the whitespace marked past the last one.
+constexpr std::size_t bits_bytes(std::size_t capacity) {
+    return (capacity / 64 + 4) * sizeof(std::uint64_t);
+}
+
 } // namespace
 
 // A file is read in blocks of block_size, or in one block just larger than the file where the
@@ -35,20 +45,6 @@ std::size_t TokenScanner::buffer_size(std::uint64_t source_size) {
     }
     return static_cast<std::size_t>(std::max(source_size + 1, least));
 }
-
-namespace {
-
-// The bits start after the bytes and their margins, on a word's boundary.
-constexpr std::size_t bits_offset(std::size_t capacity, std::size_t margin) {
-    constexpr std::size_t word = sizeof(std::uint64_t);
-    return (margin + capacity + margin + word - 1) / word * word;
-}
-// A word for every byte, and words for the whitespace marked past the last one.
-constexpr std::size_t bits_bytes(std::size_t capacity) {
-    return (capacity / 64 + 4) * sizeof(std::uint64_t);
-}
-
-} // namespace
 
 TokenScanner::TokenScanner(ByteSource& source, std::uint64_t start, BlockShelf* shelf)
     : source_(source), capacity_(buffer_size(source.size())),
