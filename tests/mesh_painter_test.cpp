@@ -4,6 +4,7 @@
 #include "recording_canvas.h"
 #include "records_of.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -210,6 +211,34 @@ TEST(MeshPainter, PointsNearPixelEdgesAreThoseOfExtendedPrecision) {
                                             fit.offset_x) != expected.x;
     }
     EXPECT_GT(parted, 10) << "too few points near an edge to tell the precisions apart";
+
+    // With the index, each block's points are found with one error bound for all of them:
+    // the numbers that show, where they show, are those of the paint without it. Ordered by
+    // their centres' y, a block of elements keeps to a few rows, as the row pass needs; narrow
+    // digits leave many numbers showing.
+    std::vector<MeshElement> ordered(mesh.elements.begin(), mesh.elements.end());
+    const auto centre_y = [&mesh](const MeshElement& e) {
+        return mesh.node(e.node_a).y + mesh.node(e.node_b).y + mesh.node(e.node_c).y;
+    };
+    std::sort(ordered.begin(), ordered.end(), [&](const MeshElement& e, const MeshElement& f) {
+        return centre_y(e) < centre_y(f);
+    });
+    mesh.elements = records_of(ordered);
+    RecordingCanvas plain(13);
+    RecordingCanvas indexed(13);
+    plain.char_width = 1;
+    indexed.char_width = 1;
+    plain.clip = frame; // a clip box the numbers' cover can be kept for
+    indexed.clip = frame;
+    const ViewTransform view = fitted_view(fit);
+    const MeshIndex index(mesh);
+    paint_mesh(mesh, plain, view);
+    paint_mesh(mesh, indexed, view, &index);
+    ASSERT_EQ(indexed.calls.size(), plain.calls.size());
+    for (std::size_t k = 0; k < plain.calls.size(); ++k) {
+        ASSERT_EQ(indexed.calls[k].point, plain.calls[k].point) << k;
+        ASSERT_EQ(indexed.calls[k].text, plain.calls[k].text) << k;
+    }
 }
 
 TEST(MeshPainterSkips, LinesOfNoLength) {

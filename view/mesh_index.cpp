@@ -29,13 +29,16 @@ public:
         // p - p is 0 for a finite p and NaN otherwise, and a NaN stays in the sum.
         finite_ = _mm_add_pd(finite_, _mm_add_pd(_mm_sub_pd(p, p), _mm_sub_pd(q, q)));
     }
+    // Takes in an element's sum of corner magnitudes.
+    void take_corners(__m128d magnitude) { corners_ = _mm_max_pd(corners_, magnitude); }
     RecordBlock block(std::size_t first, std::size_t end) const {
         const auto begin_at = static_cast<std::int32_t>(first);
         const auto end_at = static_cast<std::int32_t>(end);
         if (_mm_movemask_pd(_mm_cmpunord_pd(finite_, finite_)) != 0) {
-            return {begin_at, end_at, {-inf, inf}, {-inf, inf}};
+            return {begin_at, end_at, {-inf, inf}, {-inf, inf}, inf, inf};
         }
-        return {begin_at, end_at, {low(lo_), low(hi_)}, {high(lo_), high(hi_)}};
+        return {begin_at,      end_at,        {low(lo_), low(hi_)}, {high(lo_), high(hi_)},
+                low(corners_), high(corners_)};
     }
 
 private:
@@ -45,6 +48,7 @@ private:
     __m128d lo_ = _mm_set1_pd(inf);
     __m128d hi_ = _mm_set1_pd(-inf);
     __m128d finite_ = _mm_setzero_pd();
+    __m128d corners_ = _mm_setzero_pd();
 };
 
 // The blocks of `count` records, the bounds of each taken in by `take(record, bounds)`.
@@ -82,6 +86,7 @@ std::vector<RecordBlock> element_blocks(const MeshModel& mesh) {
         const __m128d low = _mm_sub_pd(centre, error);
         const __m128d high = _mm_add_pd(centre, error);
         bounds.take(low, high, low, high);
+        bounds.take_corners(corners.magnitude);
     });
 }
 

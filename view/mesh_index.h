@@ -23,6 +23,11 @@ struct RecordBlock {
     std::int32_t end;
     MeshInterval x;
     MeshInterval y;
+    // Of elements: the largest sum of the magnitudes of an element's corners drawn, in x and
+    // in y, which bounds how far the steps to its number's point can have rounded (of no use
+    // for sides).
+    double corners_x;
+    double corners_y;
 };
 
 class MeshIndex {

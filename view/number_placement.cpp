@@ -82,6 +82,17 @@ CellBox device_box(const ViewTransform& view, MeshInterval x, MeshInterval y) {
             std::int64_t{std::max(a.y, b.y)} + 1};
 }
 
+__m128d block_steps_error(const ViewTransform& view, const NumberLayout& layout,
+                          const RecordBlock& block) {
+    // An element's centre lies in the box, so each of its device steps between those of the
+    // box's ends.
+    const DeviceSteps low = device_steps(view, layout, _mm_set_pd(block.y.lo, block.x.lo));
+    const DeviceSteps high = device_steps(view, layout, _mm_set_pd(block.y.hi, block.x.hi));
+    const DeviceSteps largest{_mm_max_pd(magnitudes(low.placed), magnitudes(high.placed)),
+                              _mm_max_pd(magnitudes(low.device), magnitudes(high.device))};
+    return steps_error(view, _mm_set_pd(block.corners_y, block.corners_x), largest);
+}
+
 CellBox block_cells_box(const MeshModel& mesh, const ViewTransform& view,
                         const NumberLayout& layout, const RecordBlock& block) {
     const std::int64_t widest =

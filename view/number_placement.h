@@ -54,6 +54,56 @@ DevicePoint extended_number_point(const ViewTransform& view, const NumberLayout&
 // What the double-precision steps to a number's point found.
 enum class QuickPoint { missing, placed, uncertain };
 
+// The steps of to_device from a corner sum, x and y side by side in SSE2 as every x86-64
+// processor has it: device = scale * (centre_factor * (b + a + c)) + offset, less half the
+// text's height for y; `placed` is the value before that last step.
+struct DeviceSteps {
+    __m128d placed;
+    __m128d device;
+};
+
+inline DeviceSteps device_steps(const ViewTransform& view, const NumberLayout& layout,
+                                __m128d centre) {
+    const __m128d moved = _mm_mul_pd(_mm_set_pd(-view.scale, view.scale), centre);
+    const __m128d placed = _mm_add_pd(moved, _mm_set_pd(view.offset_y, view.offset_x));
+    return {placed, _mm_sub_pd(placed, _mm_set_pd(layout.half_text, 0.0))};
+}
+
+inline __m128d centre_of(__m128d corner_sum) {
+    return _mm_mul_pd(_mm_set1_pd(centre_factor), corner_sum);
+}
+
+// How far the steps can have rounded the device values: double_steps_error times the
+// magnitudes they went through (as certain_truncation tells it), from the corners' magnitudes
+// `magnitude`. Never less for larger magnitudes, so that the largest of a block bound every
+// element's.
+inline __m128d steps_error(const ViewTransform& view, __m128d magnitude, DeviceSteps steps) {
+    const __m128d spread = _mm_mul_pd(_mm_set1_pd(std::abs(view.scale)), magnitude);
+    const __m128d reach = _mm_add_pd(
+        _mm_add_pd(_mm_add_pd(spread, _mm_set_pd(std::abs(view.offset_y), std::abs(view.offset_x))),
+                   magnitudes(_mm_unpacklo_pd(_mm_setzero_pd(),
+                                              _mm_unpackhi_pd(steps.placed, steps.placed)))),
+        magnitudes(steps.device));
+    return _mm_mul_pd(reach, _mm_set1_pd(double_steps_error));
+}
+
+// Whether both device values truncate for certain, lying farther than `error` from both whole
+// numbers around them, and their truncations into `whole`.
+inline bool certain_truncations(__m128d device, __m128d error, __m128i& whole) {
+    whole = _mm_cvttpd_epi32(device);
+    const __m128d toward_zero = magnitudes(_mm_sub_pd(device, _mm_cvtepi32_pd(whole)));
+    const __m128d certain =
+        _mm_and_pd(_mm_and_pd(_mm_cmplt_pd(magnitudes(device), _mm_set1_pd(certain_limit)),
+                              _mm_cmpgt_pd(toward_zero, error)),
+                   _mm_cmpgt_pd(_mm_sub_pd(_mm_set1_pd(1.0), toward_zero), error));
+    return _mm_movemask_pd(certain) == 3;
+}
+
+inline DevicePoint point_of(__m128i whole, const ViewTransform& view) {
+    return add_pan({_mm_cvtsi128_si32(whole), _mm_cvtsi128_si32(_mm_shuffle_epi32(whole, 1))},
+                   view);
+}
+
 // Where element `index`'s number goes (the middle of its cell's top edge), in double precision
 // where that gives the same pixel: `missing` where a corner is missing, `uncertain` (and the
 // point left as it was) where only extended precision can tell. Inline: it is the inner step of
@@ -66,37 +116,14 @@ inline QuickPoint quick_number_point(const MeshModel& mesh, const ViewTransform&
         !mesh.has_node(element.node_c)) {
         return QuickPoint::missing;
     }
-    const MeshNode& a = mesh.node(element.node_a);
-    const MeshNode& b = mesh.node(element.node_b);
-    const MeshNode& c = mesh.node(element.node_c);
-    // x and y side by side, in SSE2 as every x86-64 processor has it, each lane the steps of
-    // to_device: device = scale * (centre_factor * (b + a + c)) + offset, less half the text's
-    // height for y. The truncation is certain where the device value lies farther from both
-    // whole numbers around it than the steps can have rounded it, double_steps_error times the
-    // magnitudes they went through (as certain_truncation tells it); otherwise the number's
-    // point is worked out in extended precision.
-    const CornerSums corners = corner_sums(a, b, c);
-    const __m128d moved = _mm_mul_pd(_mm_set_pd(-view.scale, view.scale),
-                                     _mm_mul_pd(_mm_set1_pd(centre_factor), corners.sum));
-    const __m128d placed = _mm_add_pd(moved, _mm_set_pd(view.offset_y, view.offset_x));
-    const __m128d device = _mm_sub_pd(placed, _mm_set_pd(layout.half_text, 0.0));
-    const __m128d spread = _mm_mul_pd(_mm_set1_pd(std::abs(view.scale)), corners.magnitude);
-    const __m128d reach = _mm_add_pd(
-        _mm_add_pd(_mm_add_pd(spread, _mm_set_pd(std::abs(view.offset_y), std::abs(view.offset_x))),
-                   magnitudes(_mm_unpacklo_pd(_mm_setzero_pd(), _mm_unpackhi_pd(placed, placed)))),
-        magnitudes(device));
-    const __m128d error = _mm_mul_pd(reach, _mm_set1_pd(double_steps_error));
-    const __m128i whole = _mm_cvttpd_epi32(device);
-    const __m128d toward_zero = magnitudes(_mm_sub_pd(device, _mm_cvtepi32_pd(whole)));
-    const __m128d certain =
-        _mm_and_pd(_mm_and_pd(_mm_cmplt_pd(magnitudes(device), _mm_set1_pd(certain_limit)),
-                              _mm_cmpgt_pd(toward_zero, error)),
-                   _mm_cmpgt_pd(_mm_sub_pd(_mm_set1_pd(1.0), toward_zero), error));
-    if (_mm_movemask_pd(certain) != 3) {
+    const CornerSums corners = corner_sums(mesh.node(element.node_a), mesh.node(element.node_b),
+                                           mesh.node(element.node_c));
+    const DeviceSteps steps = device_steps(view, layout, centre_of(corners.sum));
+    __m128i whole;
+    if (!certain_truncations(steps.device, steps_error(view, corners.magnitude, steps), whole)) {
         return QuickPoint::uncertain;
     }
-    point =
-        add_pan({_mm_cvtsi128_si32(whole), _mm_cvtsi128_si32(_mm_shuffle_epi32(whole, 1))}, view);
+    point = point_of(whole, view);
     return QuickPoint::placed;
 }
 
@@ -119,33 +146,46 @@ inline bool number_point(const MeshModel& mesh, const ViewTransform& view,
     return true;
 }
 
-// The number points of elements `first` to `end` (exclusive, at most 64 of them), the last
-// first: points[0] is element end - 1's. y is beyond every row where an element has a corner
-// missing. The double-precision steps go in a loop of their own, with no call in it, so that the
-// view's constants stay in registers; extended precision follows for the few that need it.
+// An error bound of the steps for every element of an index's block at once: each magnitude
+// the steps go through is at most its largest over the block (the corners' from the block,
+// the device values' at an end of its box of centres, the steps being monotonic), and the
+// error never less for larger ones. Not finite, NaN included, where the block's box is
+// everything.
+__m128d block_steps_error(const ViewTransform& view, const NumberLayout& layout,
+                          const RecordBlock& block);
+
+// The number points of the elements of `block` (at most 64), the last first: points[0] is
+// element end - 1's. y is beyond every row where an element has a corner missing. The
+// double-precision steps go in a loop of their own with the block's error bound, so that the
+// loop has no call and the view's constants stay in registers; the few points the bound leaves
+// uncertain are worked out alone after it, in extended precision where they need it.
 inline void block_number_points(const MeshModel& mesh, const ViewTransform& view,
-                                const NumberLayout& layout, std::int32_t first, std::int32_t end,
+                                const NumberLayout& layout, const RecordBlock& block,
                                 DevicePoint* points) {
+    const __m128d error = block_steps_error(view, layout, block);
     std::uint64_t uncertain = 0;
-    for (std::int32_t index = end - 1; index >= first; --index) {
-        const auto slot = static_cast<unsigned>(end - 1 - index);
-        DevicePoint& point = points[slot];
-        switch (quick_number_point(mesh, view, layout, index, point)) {
-        case QuickPoint::missing:
-            point.y = std::numeric_limits<std::int32_t>::max();
-            break;
-        case QuickPoint::placed:
-            break;
-        case QuickPoint::uncertain:
+    for (std::int32_t index = block.end - 1; index >= block.first; --index) {
+        const auto slot = static_cast<unsigned>(block.end - 1 - index);
+        const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
+        if (!mesh.has_node(element.node_a) || !mesh.has_node(element.node_b) ||
+            !mesh.has_node(element.node_c)) {
+            points[slot].y = std::numeric_limits<std::int32_t>::max();
+            continue;
+        }
+        const CornerSums corners = corner_sums(mesh.node(element.node_a), mesh.node(element.node_b),
+                                               mesh.node(element.node_c));
+        __m128i whole;
+        if (certain_truncations(device_steps(view, layout, centre_of(corners.sum)).device, error,
+                                whole)) {
+            points[slot] = point_of(whole, view);
+        } else {
             uncertain |= std::uint64_t{1} << slot;
-            break;
         }
     }
     for (; uncertain != 0; uncertain &= uncertain - 1) {
         const auto slot = static_cast<unsigned>(std::countr_zero(uncertain));
-        const MeshElement& element = mesh.elements[static_cast<std::size_t>(end - 1) - slot];
-        points[slot] = extended_number_point(view, layout, mesh.node(element.node_a),
-                                             mesh.node(element.node_b), mesh.node(element.node_c));
+        (void)number_point(mesh, view, layout, block.end - 1 - static_cast<std::int32_t>(slot),
+                           points[slot]);
     }
 }
 

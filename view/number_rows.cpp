@@ -26,9 +26,10 @@ constexpr std::int64_t stripe_rows = 16;
 // spread out to be found a row at a time.
 constexpr std::int64_t spread_heights = 4;
 
-// Where a block's numbers can be: the columns their cells may reach (right exclusive) and the
-// rows of the area they may reach (bottom exclusive).
+// A block of the index, and where its numbers can be: the columns their cells may reach (right
+// exclusive) and the rows of the area they may reach (bottom exclusive).
 struct BlockReach {
+    const RecordBlock* block;
     std::int32_t first;
     std::int32_t end;
     std::int64_t left;
@@ -55,7 +56,8 @@ RowLists row_lists(const MeshModel& mesh, const ViewTransform& view, const Numbe
             continue; // no element of the block is drawn
         }
         const CellBox cells = block_cells_box(mesh, view, layout, block);
-        const BlockReach reach{block.first,
+        const BlockReach reach{&block,
+                               block.first,
                                block.end,
                                cells.left,
                                cells.right,
@@ -241,8 +243,7 @@ struct RowPass {
             }
             auto [cached, found] = points.find(lists.blocks[k]);
             if (!found) {
-                block_number_points(mesh, view, layout, reach.first, reach.end,
-                                    cached.points.data());
+                block_number_points(mesh, view, layout, *reach.block, cached.points.data());
             }
             for (std::uint64_t reaching =
                      cached.in_row(y, layout.text_height, reach.end - reach.first);
