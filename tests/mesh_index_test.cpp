@@ -11,7 +11,6 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
-#include <span>
 #include <vector>
 
 namespace {
@@ -33,7 +32,7 @@ struct Random {
     }
 };
 
-bool holds(std::span<const RecordBlock> ranges, std::size_t record) {
+template <typename Blocks> bool holds(const Blocks& ranges, std::size_t record) {
     const auto index = static_cast<std::int32_t>(record);
     return std::any_of(ranges.begin(), ranges.end(), [index](const RecordBlock& range) {
         return index >= range.first && index < range.end;

@@ -34,14 +34,20 @@ public:
     RecordBlock block(std::size_t first, std::size_t end) const {
         const auto begin_at = static_cast<std::int32_t>(first);
         const auto end_at = static_cast<std::int32_t>(end);
-        if (_mm_movemask_pd(_mm_cmpunord_pd(finite_, finite_)) != 0) {
-            return {begin_at, end_at, {-inf, inf}, {-inf, inf}, inf, inf};
+        if (!finite()) {
+            return {begin_at, end_at, {-inf, inf}, {-inf, inf}};
         }
-        return {begin_at,      end_at,        {low(lo_), low(hi_)}, {high(lo_), high(hi_)},
-                low(corners_), high(corners_)};
+        return {begin_at, end_at, {low(lo_), low(hi_)}, {high(lo_), high(hi_)}};
+    }
+    ElementBlock element_block(std::size_t first, std::size_t end) const {
+        if (!finite()) {
+            return {block(first, end), inf, inf};
+        }
+        return {block(first, end), low(corners_), high(corners_)};
     }
 
 private:
+    bool finite() const { return _mm_movemask_pd(_mm_cmpunord_pd(finite_, finite_)) == 0; }
     static double low(__m128d pair) { return _mm_cvtsd_f64(pair); }
     static double high(__m128d pair) { return _mm_cvtsd_f64(_mm_unpackhi_pd(pair, pair)); }
 
@@ -51,9 +57,11 @@ private:
     __m128d corners_ = _mm_setzero_pd();
 };
 
-// The blocks of `count` records, the bounds of each taken in by `take(record, bounds)`.
-template <typename Take> std::vector<RecordBlock> blocks_of(std::size_t count, Take&& take) {
-    std::vector<RecordBlock> blocks;
+// The blocks of `count` records, the bounds of each taken in by `take(record, bounds)` and made
+// a block by `make(bounds, first, end)`.
+template <typename Take, typename Make>
+auto blocks_of(std::size_t count, Take&& take, Make&& make) {
+    std::vector<decltype(make(Bounds{}, std::size_t{}, std::size_t{}))> blocks;
     blocks.reserve((count + MeshIndex::block_size - 1) / MeshIndex::block_size);
     for (std::size_t first = 0; first < count; first += MeshIndex::block_size) {
         Bounds bounds;
@@ -61,7 +69,7 @@ template <typename Take> std::vector<RecordBlock> blocks_of(std::size_t count, T
         for (std::size_t record = first; record < end; ++record) {
             take(record, bounds);
         }
-        blocks.push_back(bounds.block(first, end));
+        blocks.push_back(make(bounds, first, end));
     }
     return blocks;
 }
@@ -70,37 +78,47 @@ __m128d corner(const MeshModel& mesh, std::int32_t index) {
     return _mm_loadu_pd(&mesh.node(index).x);
 }
 
-std::vector<RecordBlock> element_blocks(const MeshModel& mesh) {
-    return blocks_of(mesh.elements.size(), [&mesh](std::size_t record, Bounds& bounds) {
-        const MeshElement& element = mesh.elements[record];
-        if (!mesh.has_node(element.node_a) || !mesh.has_node(element.node_b) ||
-            !mesh.has_node(element.node_c)) {
-            return;
-        }
-        const CornerSums corners = corner_sums(mesh.node(element.node_a), mesh.node(element.node_b),
-                                               mesh.node(element.node_c));
-        // The painter's centre, exactly: the same steps in the same order.
-        const __m128d centre = _mm_mul_pd(_mm_set1_pd(centre_factor), corners.sum);
-        const __m128d error = _mm_mul_pd(corners.magnitude, _mm_set1_pd(centre_error));
-        // A corner that is not finite makes the centre, or its error, not finite.
-        const __m128d low = _mm_sub_pd(centre, error);
-        const __m128d high = _mm_add_pd(centre, error);
-        bounds.take(low, high, low, high);
-        bounds.take_corners(corners.magnitude);
-    });
+std::vector<ElementBlock> element_blocks(const MeshModel& mesh) {
+    return blocks_of(
+        mesh.elements.size(),
+        [&mesh](std::size_t record, Bounds& bounds) {
+            const MeshElement& element = mesh.elements[record];
+            if (!mesh.has_node(element.node_a) || !mesh.has_node(element.node_b) ||
+                !mesh.has_node(element.node_c)) {
+                return;
+            }
+            const CornerSums corners = corner_sums(
+                mesh.node(element.node_a), mesh.node(element.node_b), mesh.node(element.node_c));
+            // The painter's centre, exactly: the same steps in the same order.
+            const __m128d centre = _mm_mul_pd(_mm_set1_pd(centre_factor), corners.sum);
+            const __m128d error = _mm_mul_pd(corners.magnitude, _mm_set1_pd(centre_error));
+            // A corner that is not finite makes the centre, or its error, not finite.
+            const __m128d low = _mm_sub_pd(centre, error);
+            const __m128d high = _mm_add_pd(centre, error);
+            bounds.take(low, high, low, high);
+            bounds.take_corners(corners.magnitude);
+        },
+        [](const Bounds& bounds, std::size_t first, std::size_t end) {
+            return bounds.element_block(first, end);
+        });
 }
 
 std::vector<RecordBlock> side_blocks(const MeshModel& mesh) {
-    return blocks_of(mesh.sides.size(), [&mesh](std::size_t record, Bounds& bounds) {
-        const MeshSide& side = mesh.sides[record];
-        if (side.mark == -1 || !mesh.has_node(side.node_a) || !mesh.has_node(side.node_b)) {
-            return;
-        }
-        const __m128d a = corner(mesh, side.node_a);
-        const __m128d b = corner(mesh, side.node_b);
-        // min and max pass over a NaN: the corners themselves tell.
-        bounds.take(_mm_min_pd(a, b), _mm_max_pd(a, b), a, b);
-    });
+    return blocks_of(
+        mesh.sides.size(),
+        [&mesh](std::size_t record, Bounds& bounds) {
+            const MeshSide& side = mesh.sides[record];
+            if (side.mark == -1 || !mesh.has_node(side.node_a) || !mesh.has_node(side.node_b)) {
+                return;
+            }
+            const __m128d a = corner(mesh, side.node_a);
+            const __m128d b = corner(mesh, side.node_b);
+            // min and max pass over a NaN: the corners themselves tell.
+            bounds.take(_mm_min_pd(a, b), _mm_max_pd(a, b), a, b);
+        },
+        [](const Bounds& bounds, std::size_t first, std::size_t end) {
+            return bounds.block(first, end);
+        });
 }
 
 } // namespace
@@ -126,6 +144,6 @@ MeshIndex::MeshIndex(const MeshModel& mesh)
 }
 
 std::size_t MeshIndex::kept_bytes() const {
-    return sizeof(*this) +
-           (element_blocks_.capacity() + side_blocks_.capacity()) * sizeof(RecordBlock);
+    return sizeof(*this) + element_blocks_.capacity() * sizeof(ElementBlock) +
+           side_blocks_.capacity() * sizeof(RecordBlock);
 }

@@ -23,9 +23,12 @@ struct RecordBlock {
     std::int32_t end;
     MeshInterval x;
     MeshInterval y;
-    // Of elements: the largest sum of the magnitudes of an element's corners drawn, in x and
-    // in y, which bounds how far the steps to its number's point can have rounded (of no use
-    // for sides).
+};
+
+// A block of elements, with the largest sum of the magnitudes of an element's corners drawn, in
+// x and in y, which bounds how far the steps to its number's point can have rounded (infinite
+// where the box is everything).
+struct ElementBlock : RecordBlock {
     double corners_x;
     double corners_y;
 };
@@ -50,11 +53,11 @@ public:
     // The blocks of elements, in order, whose numbers may be centred in `x` by `y`, each with
     // the box of its numbers' centres (0.333 of the sum of the corners, in any precision).
     // Elements with a corner outside the node array are never drawn and leave a box as it is.
-    ScratchVector<RecordBlock> elements_within(MeshInterval x, MeshInterval y) const {
+    ScratchVector<ElementBlock> elements_within(MeshInterval x, MeshInterval y) const {
         // Counted first: a vector grown to hold them would leave every smaller block it held
         // waiting in the scratch memory beside it.
-        const auto meets = [&](const RecordBlock& block) { return meets_box(block, x, y); };
-        ScratchVector<RecordBlock> found;
+        const auto meets = [&](const ElementBlock& block) { return meets_box(block, x, y); };
+        ScratchVector<ElementBlock> found;
         found.reserve(static_cast<std::size_t>(
             std::count_if(element_blocks_.begin(), element_blocks_.end(), meets)));
         std::copy_if(element_blocks_.begin(), element_blocks_.end(), std::back_inserter(found),
@@ -94,6 +97,6 @@ private:
     std::size_t node_count_;
     std::size_t element_count_;
     std::size_t side_count_;
-    std::vector<RecordBlock> element_blocks_;
+    std::vector<ElementBlock> element_blocks_;
     std::vector<RecordBlock> side_blocks_;
 };

@@ -125,7 +125,7 @@ void draw_side(LineBatch& lines, const DeviceRect& clip, const NumberCover* unde
 // The elements and sides a paint looks at, a block at a time: all of them where a selection is
 // not set.
 struct Selection {
-    std::optional<ScratchVector<RecordBlock>> elements;
+    std::optional<ScratchVector<ElementBlock>> elements;
     std::optional<ScratchVector<RecordBlock>> sides;
 };
 
@@ -165,7 +165,7 @@ void for_each_element_ascending(const MeshModel& mesh, const Selection& selectio
     }
 }
 
-std::size_t records_in(std::span<const RecordBlock> blocks) {
+template <typename Blocks> std::size_t records_in(const Blocks& blocks) {
     std::size_t records = 0;
     for (const RecordBlock& block : blocks) {
         records += static_cast<std::size_t>(block.end - block.first);
@@ -365,8 +365,8 @@ bool compose_numbers(const MeshModel& mesh, Canvas& canvas, const DigitAtlas& at
 
 // The elements whose numbers can show in the clip box, as the index tells them: a number's
 // point lies within its cell's size of the box.
-ScratchVector<RecordBlock> select_elements(const MeshIndex& index, const ViewTransform& view,
-                                           const NumberLayout& layout, const DeviceRect& clip) {
+ScratchVector<ElementBlock> select_elements(const MeshIndex& index, const ViewTransform& view,
+                                            const NumberLayout& layout, const DeviceRect& clip) {
     constexpr double inf = std::numeric_limits<double>::infinity();
     MeshInterval x{-inf, inf};
     if (layout.digit_widths) {

@@ -83,7 +83,7 @@ CellBox device_box(const ViewTransform& view, MeshInterval x, MeshInterval y) {
 }
 
 __m128d block_steps_error(const ViewTransform& view, const NumberLayout& layout,
-                          const RecordBlock& block) {
+                          const ElementBlock& block) {
     // An element's centre lies in the box, so each of its device steps between those of the
     // box's ends.
     const DeviceSteps low = device_steps(view, layout, _mm_set_pd(block.y.lo, block.x.lo));

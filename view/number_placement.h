@@ -152,7 +152,7 @@ inline bool number_point(const MeshModel& mesh, const ViewTransform& view,
 // error never less for larger ones. Not finite, NaN included, where the block's box is
 // everything.
 __m128d block_steps_error(const ViewTransform& view, const NumberLayout& layout,
-                          const RecordBlock& block);
+                          const ElementBlock& block);
 
 // The number points of the elements of `block` (at most 64), the last first: points[0] is
 // element end - 1's. y is beyond every row where an element has a corner missing. The
@@ -160,7 +160,7 @@ __m128d block_steps_error(const ViewTransform& view, const NumberLayout& layout,
 // loop has no call and the view's constants stay in registers; the few points the bound leaves
 // uncertain are worked out alone after it, in extended precision where they need it.
 inline void block_number_points(const MeshModel& mesh, const ViewTransform& view,
-                                const NumberLayout& layout, const RecordBlock& block,
+                                const NumberLayout& layout, const ElementBlock& block,
                                 DevicePoint* points) {
     const __m128d error = block_steps_error(view, layout, block);
     std::uint64_t uncertain = 0;

@@ -29,7 +29,7 @@ constexpr std::int64_t spread_heights = 4;
 // A block of the index, and where its numbers can be: the columns their cells may reach (right
 // exclusive) and the rows of the area they may reach (bottom exclusive).
 struct BlockReach {
-    const RecordBlock* block;
+    const ElementBlock* block;
     std::int32_t first;
     std::int32_t end;
     std::int64_t left;
@@ -48,10 +48,10 @@ struct RowLists {
 };
 
 RowLists row_lists(const MeshModel& mesh, const ViewTransform& view, const NumberLayout& layout,
-                   std::span<const RecordBlock> blocks, const DeviceRect& area) {
+                   std::span<const ElementBlock> blocks, const DeviceRect& area) {
     RowLists lists;
     lists.reaches.reserve(blocks.size()); // grown, it would leave its smaller blocks waiting
-    for (const RecordBlock& block : blocks) {
+    for (const ElementBlock& block : blocks) {
         if (block.x.lo > block.x.hi || block.first >= block.end) {
             continue; // no element of the block is drawn
         }
@@ -279,7 +279,7 @@ struct RowPass {
 
 bool cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
                            const NumberLayout& layout, const DigitAtlas* atlas,
-                           std::span<const RecordBlock> blocks, CoverageMask& covered,
+                           std::span<const ElementBlock> blocks, CoverageMask& covered,
                            const PixelPicture& composed, std::vector<ShownNumber>& shown,
                            bool two_threads) {
     const DeviceRect area = covered.area();

@@ -26,6 +26,6 @@
 // would look at most of them: walking the numbers once costs less then.
 bool cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
                            const NumberLayout& layout, const DigitAtlas* atlas,
-                           std::span<const RecordBlock> blocks, CoverageMask& covered,
+                           std::span<const ElementBlock> blocks, CoverageMask& covered,
                            const PixelPicture& composed, std::vector<ShownNumber>& shown,
                            bool two_threads);
