@@ -83,14 +83,13 @@ std::vector<ElementBlock> element_blocks(const MeshModel& mesh) {
         mesh.elements.size(),
         [&mesh](std::size_t record, Bounds& bounds) {
             const MeshElement& element = mesh.elements[record];
-            if (!mesh.has_node(element.node_a) || !mesh.has_node(element.node_b) ||
-                !mesh.has_node(element.node_c)) {
+            if (!has_corners(mesh, element)) {
                 return;
             }
             const CornerSums corners = corner_sums(
                 mesh.node(element.node_a), mesh.node(element.node_b), mesh.node(element.node_c));
             // The painter's centre, exactly: the same steps in the same order.
-            const __m128d centre = _mm_mul_pd(_mm_set1_pd(centre_factor), corners.sum);
+            const __m128d centre = centre_of(corners.sum);
             const __m128d error = _mm_mul_pd(corners.magnitude, _mm_set1_pd(centre_error));
             // A corner that is not finite makes the centre, or its error, not finite.
             const __m128d low = _mm_sub_pd(centre, error);

@@ -10,6 +10,13 @@
 // The label sits at 0.333 of the corner sum, a hair toward the origin from the centroid.
 inline constexpr double centre_factor = 0.333;
 
+// Whether every corner of `element` is a node of the mesh: an element with one missing is
+// never drawn.
+inline bool has_corners(const MeshModel& mesh, const MeshElement& element) {
+    return mesh.has_node(element.node_a) && mesh.has_node(element.node_b) &&
+           mesh.has_node(element.node_c);
+}
+
 // Both lanes without their signs.
 inline __m128d magnitudes(__m128d pair) {
     return _mm_and_pd(pair, _mm_castsi128_pd(_mm_set1_epi64x(0x7FFFFFFFFFFFFFFF)));
@@ -29,4 +36,9 @@ inline CornerSums corner_sums(const MeshNode& a, const MeshNode& b, const MeshNo
     return {
         _mm_add_pd(_mm_add_pd(corner_b, corner_a), corner_c),
         _mm_add_pd(_mm_add_pd(magnitudes(corner_a), magnitudes(corner_b)), magnitudes(corner_c))};
+}
+
+// The centre of the corners whose sum is `corner_sum`.
+inline __m128d centre_of(__m128d corner_sum) {
+    return _mm_mul_pd(_mm_set1_pd(centre_factor), corner_sum);
 }

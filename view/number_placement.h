@@ -51,9 +51,6 @@ const DigitAtlas* usable_atlas(Canvas& canvas, const NumberLayout& layout,
 DevicePoint extended_number_point(const ViewTransform& view, const NumberLayout& layout,
                                   const MeshNode& a, const MeshNode& b, const MeshNode& c);
 
-// What the double-precision steps to a number's point found.
-enum class QuickPoint { missing, placed, uncertain };
-
 // The steps of to_device from a corner sum, x and y side by side in SSE2 as every x86-64
 // processor has it: device = scale * (centre_factor * (b + a + c)) + offset, less half the
 // text's height for y; `placed` is the value before that last step.
@@ -67,10 +64,6 @@ inline DeviceSteps device_steps(const ViewTransform& view, const NumberLayout& l
     const __m128d moved = _mm_mul_pd(_mm_set_pd(-view.scale, view.scale), centre);
     const __m128d placed = _mm_add_pd(moved, _mm_set_pd(view.offset_y, view.offset_x));
     return {placed, _mm_sub_pd(placed, _mm_set_pd(layout.half_text, 0.0))};
-}
-
-inline __m128d centre_of(__m128d corner_sum) {
-    return _mm_mul_pd(_mm_set1_pd(centre_factor), corner_sum);
 }
 
 // How far the steps can have rounded the device values: double_steps_error times the
@@ -104,45 +97,26 @@ inline DevicePoint point_of(__m128i whole, const ViewTransform& view) {
                    view);
 }
 
-// Where element `index`'s number goes (the middle of its cell's top edge), in double precision
-// where that gives the same pixel: `missing` where a corner is missing, `uncertain` (and the
-// point left as it was) where only extended precision can tell. Inline: it is the inner step of
-// the loops over every element.
-inline QuickPoint quick_number_point(const MeshModel& mesh, const ViewTransform& view,
-                                     const NumberLayout& layout, std::int32_t index,
-                                     DevicePoint& point) {
-    const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
-    if (!mesh.has_node(element.node_a) || !mesh.has_node(element.node_b) ||
-        !mesh.has_node(element.node_c)) {
-        return QuickPoint::missing;
-    }
-    const CornerSums corners = corner_sums(mesh.node(element.node_a), mesh.node(element.node_b),
-                                           mesh.node(element.node_c));
-    const DeviceSteps steps = device_steps(view, layout, centre_of(corners.sum));
-    __m128i whole;
-    if (!certain_truncations(steps.device, steps_error(view, corners.magnitude, steps), whole)) {
-        return QuickPoint::uncertain;
-    }
-    point = point_of(whole, view);
-    return QuickPoint::placed;
-}
-
 // Where element `index`'s number goes (the middle of its cell's top edge); false where a corner
 // is missing. (A flag and a point, not an optional point: the optional's flag byte, stored apart
-// and read back with the point, stalls the loops that call this a million times.)
+// and read back with the point, stalls the loops that call this a million times.) Inline: it is
+// the inner step of the loops over every element. The same steps in double precision where they
+// give the same pixel, otherwise in extended precision.
 inline bool number_point(const MeshModel& mesh, const ViewTransform& view,
                          const NumberLayout& layout, std::int32_t index, DevicePoint& point) {
-    switch (quick_number_point(mesh, view, layout, index, point)) {
-    case QuickPoint::missing:
-        return false;
-    case QuickPoint::placed:
-        return true;
-    case QuickPoint::uncertain:
-        break;
-    }
     const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
-    point = extended_number_point(view, layout, mesh.node(element.node_a),
-                                  mesh.node(element.node_b), mesh.node(element.node_c));
+    if (!has_corners(mesh, element)) {
+        return false;
+    }
+    const MeshNode& a = mesh.node(element.node_a);
+    const MeshNode& b = mesh.node(element.node_b);
+    const MeshNode& c = mesh.node(element.node_c);
+    const CornerSums corners = corner_sums(a, b, c);
+    const DeviceSteps steps = device_steps(view, layout, centre_of(corners.sum));
+    __m128i whole;
+    point = certain_truncations(steps.device, steps_error(view, corners.magnitude, steps), whole)
+                ? point_of(whole, view)
+                : extended_number_point(view, layout, a, b, c);
     return true;
 }
 
@@ -167,8 +141,7 @@ inline void block_number_points(const MeshModel& mesh, const ViewTransform& view
     for (std::int32_t index = block.end - 1; index >= block.first; --index) {
         const auto slot = static_cast<unsigned>(block.end - 1 - index);
         const MeshElement& element = mesh.elements[static_cast<std::size_t>(index)];
-        if (!mesh.has_node(element.node_a) || !mesh.has_node(element.node_b) ||
-            !mesh.has_node(element.node_c)) {
+        if (!has_corners(mesh, element)) {
             points[slot].y = std::numeric_limits<std::int32_t>::max();
             continue;
         }

@@ -29,7 +29,9 @@ constexpr std::int64_t spread_heights = 4;
 // A block of the index, and where its numbers can be: the columns their cells may reach (right
 // exclusive) and the rows of the area they may reach (bottom exclusive).
 struct BlockReach {
-    const ElementBlock* block;
+    const ElementBlock* block; // read where its points are worked out
+    // The block's records, kept beside its reach: the rows' walk reads them for every block it
+    // looks at, and reaching into the blocks for them each time measured 2 to 3% slower.
     std::int32_t first;
     std::int32_t end;
     std::int64_t left;
