@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <emmintrin.h>
 
 // The C locale's isspace, without the locale lookup.
 constexpr bool is_space(int c) {
@@ -25,3 +26,46 @@ void mark_spaces_sse2(const char* data, std::size_t first_word, std::size_t last
 
 // The first `byte` among the `size` bytes at `data`, or null.
 const char* find_byte(const char* data, std::size_t size, char byte);
+
+namespace byte_classes_detail {
+
+// 0xFF for each of the 16 bytes that is whitespace.
+inline __m128i spaces16(__m128i bytes) {
+    const __m128i blank = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
+    // '\t' to '\r' are five consecutive codes: less than 5 once '\t' is taken away, unsigned.
+    const __m128i control = _mm_sub_epi8(bytes, _mm_set1_epi8('\t'));
+    return _mm_or_si128(blank, _mm_cmpeq_epi8(_mm_min_epu8(control, _mm_set1_epi8(4)), control));
+}
+
+// 0xFF for each of the 16 bytes in `from` to `from + span - 1` (unsigned).
+inline __m128i in_range16(__m128i bytes, char from, char span) {
+    const __m128i shifted = _mm_sub_epi8(bytes, _mm_set1_epi8(from));
+    return _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(static_cast<char>(span - 1))),
+                          shifted);
+}
+
+inline std::uint64_t bits16(__m128i bytes, int at) {
+    return std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(bytes))} << at;
+}
+
+} // namespace byte_classes_detail
+
+// Whether the `length` (1 to 64) bytes at `data` hold nothing but whitespace, the bits set in
+// `spaces`, and runs of one to eight digits. Reads 64 bytes, whatever `length`.
+[[gnu::always_inline]] inline bool digit_runs_only(const char* data, std::size_t length,
+                                                   std::uint64_t spaces) {
+    using namespace byte_classes_detail;
+    std::uint64_t digits = 0;
+    for (int at = 0; at < 64; at += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        digits |= bits16(in_range16(bytes, '0', 10), at);
+    }
+    const std::uint64_t within = ~std::uint64_t{0} >> (64 - length);
+    digits &= within;
+    // Nine digits in a row: runs of two, four, eight, then one more.
+    std::uint64_t run = digits & (digits >> 1);
+    run &= run >> 2;
+    run &= run >> 4;
+    run &= digits >> 8;
+    return ((digits | spaces) & within) == within && run == 0;
+}

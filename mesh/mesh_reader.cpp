@@ -18,8 +18,7 @@ constexpr auto scan_node = [](auto& s, MeshNode& node) {
 
 constexpr auto scan_element = [](auto& s, MeshElement& element) {
     return s.scan_label() && s.scan_int(element.node_a) && s.scan_int(element.node_b) &&
-           s.scan_int(element.node_c) && s.skip_int() && s.skip_int() && s.skip_int() &&
-           s.skip_int() && s.skip_int() && s.skip_int() && s.scan_real(element.px) &&
+           s.scan_int(element.node_c) && s.template skip_ints<6>() && s.scan_real(element.px) &&
            s.scan_real(element.py) && s.scan_int(element.mark);
 };
 

@@ -61,6 +61,38 @@ public:
         return next_token() && integer_token(negative, digits);
     }
 
+    // `count` %d scans, the values not kept: their tokens looked at together where they lie
+    // within 64 bytes and are unsigned, one at a time otherwise.
+    template <int count> [[gnu::always_inline]] bool skip_ints() {
+        const std::size_t base = base_;
+        const std::uint64_t transitions = transitions_;
+        // Locals, not members, so that the positions not used are not worked out.
+        std::size_t first = 0;
+        if (!next_start(first)) {
+            return false;
+        }
+        std::size_t end = next_end();
+        for (int k = 1; k < count; ++k) {
+            std::size_t start = 0;
+            if (!next_start(start)) {
+                return false;
+            }
+            end = next_end();
+        }
+        if (end - first <= 64 && digit_runs_only(buffer_ + first, end - first, spaces_at(first))) {
+            end_ = end;
+            return true;
+        }
+        base_ = base;
+        transitions_ = transitions;
+        for (int k = 0; k < count; ++k) {
+            if (!skip_int()) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     // The decimal forms, on which from_chars and the C library agree where from_chars reads
     // the whole token: an optional minus, digits with at most one point, an optional
     // exponent. "inf", "nan", hexadecimal and a leading plus take the long way.
@@ -117,6 +149,10 @@ private:
     // start and end in turn, the first after whitespace, so a word whose transitions are all
     // taken ends in whitespace before a start and inside a token before an end.
     [[gnu::always_inline]] bool next_token() {
+        return next_start(start_) && (end_ = next_end(), true);
+    }
+
+    [[gnu::always_inline]] bool next_start(std::size_t& start) {
         while (transitions_ == 0) {
             if (base_ + 64 >= filled_) {
                 return false;
@@ -124,16 +160,27 @@ private:
             base_ += 64;
             take_word(bits_[base_ / 64], 1);
         }
-        start_ = base_ + lowest_bit(transitions_);
+        start = base_ + lowest_bit(transitions_);
         transitions_ &= transitions_ - 1;
-        // A token ends at the end of the bytes read at the latest: the bits after are set.
+        return true;
+    }
+
+    // A token ends at the end of the bytes read at the latest: the bits after are set.
+    [[gnu::always_inline]] std::size_t next_end() {
         while (transitions_ == 0) {
             base_ += 64;
             take_word(bits_[base_ / 64], 0);
         }
-        end_ = base_ + lowest_bit(transitions_);
+        const std::size_t end = base_ + lowest_bit(transitions_);
         transitions_ &= transitions_ - 1;
-        return true;
+        return end;
+    }
+
+    // The whitespace bits of the 64 bytes from `at`, which lies among the bytes read.
+    std::uint64_t spaces_at(std::size_t at) const {
+        const std::uint64_t* word = bits_ + at / 64;
+        // Shifted twice, the next word's bits go wholly where `at` starts a word.
+        return (word[0] >> at % 64) | ((word[1] << 1) << (63 - at % 64));
     }
 
     static std::size_t lowest_bit(std::uint64_t bits) {

@@ -41,6 +41,15 @@ public:
         std::int32_t unused = 0;
         return scan_int(unused);
     }
+    // `count` times %d with the values not kept.
+    template <int count> bool skip_ints() {
+        for (int k = 0; k < count; ++k) {
+            if (!skip_int()) {
+                return false;
+            }
+        }
+        return true;
+    }
     // %lf: a decimal or hexadecimal real, "inf", "infinity" or "nan", with an optional sign.
     bool scan_real(double& value);
 

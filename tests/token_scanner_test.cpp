@@ -353,6 +353,19 @@ TEST(TokenRun, TakesTheUsualShapesWithTheValuesOfTheScanTokenByToken) {
             ASSERT_TRUE(skipper.scan_int(count));
             TokenRun skip(skipper);
             EXPECT_EQ(skip.skip_int() && skip.finish(), c.fast) << "skipped";
+            // Skipped last of six, looked at together within 64 bytes and one by one beyond.
+            for (const std::string gap : {" ", "  ", " \t                   "}) {
+                const std::string six = "1\n1" + gap + "2" + gap + "3" + gap + "4" + gap + "5" +
+                                        gap + c.token + " next";
+                MemorySource six_source(six);
+                TokenScanner six_scanner(six_source);
+                ASSERT_TRUE(six_scanner.scan_int(count));
+                TokenRun six_run(six_scanner);
+                EXPECT_EQ(six_run.skip_ints<6>() && six_run.finish(), c.fast) << "six skipped";
+                if (c.fast) {
+                    EXPECT_EQ(rest_after(six_scanner), "next");
+                }
+            }
         }
         TokenRun run(scanner);
         const auto value = take(run, c.scan);
