@@ -4,12 +4,12 @@
 // Both readers read the first set of the input and then the second into one model each (so
 // that counts a file cannot give carry over from the first set alike; the product reads the
 // first set's element and side files in parts of many sizes, on two threads for some inputs (see
-// file_set_input.h), and the second set one file after the other in reads of many sizes), and
-// after each read the failures and
-// the models must match: the same failure in the same file or none, records equal byte for byte
-// (after a failure, those of the files up to the failing one), the same numbering base, the same
-// extents bit for bit. Every token of the input is also converted by the fast conversion of
-// reals, which must give from_chars' bits wherever it decides.
+// file_set_input.h), with its scans in the form the processor runs fastest, and the second set
+// one file after the other in reads of many sizes, with its scans in the generic form), and after
+// each read the failures and the models must match: the same failure in the same file or none,
+// records equal byte for byte (after a failure, those of the files up to the failing one), the
+// same numbering base, the same extents bit for bit. Every token of the input is also converted
+// by the fast conversion of reals, which must give from_chars' bits wherever it decides.
 //
 // The product alone reads the input, with no comparison, where the two differ by design:
 // - an integer token beyond the 32-bit range, where fscanf is undefined (glibc wraps) and the
@@ -27,6 +27,7 @@
 #include "fuzz_check.h"
 #include "mesh_reader.h"
 #include "model_difference.h"
+#include "record_parts.h"
 #include "reference_reader.h"
 
 #include <algorithm>
@@ -180,6 +181,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     MeshModel reference;
     for (const bool second : {false, true}) {
         const FileSetParts& set = second ? input.second : input.first;
+        // The first set is scanned in the form the processor runs fastest, the second in the
+        // generic one.
+        scan_form() = !second && runs_bmi2() ? ScanForm::bmi2 : ScanForm::generic;
         const auto product_error = read_mesh_file_set(
             product, node_path, second ? input.second_opener() : input.first_opener(),
             second ? default_read_threads() : input.first_threads());

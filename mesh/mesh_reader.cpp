@@ -12,20 +12,35 @@ namespace {
 
 // The fields of each record, scanned by TokenScanner or by its fast path, TokenRun. A record
 // stops at its first field that cannot be scanned; the fields after it keep their zeros.
-constexpr auto scan_node = [](auto& s, MeshNode& node) {
-    return s.scan_label() && s.scan_real(node.x) && s.scan_real(node.y) && s.scan_int(node.mark);
+// Inlined always, so that each is compiled for the processor the scan is compiled for.
+struct ScanNode {
+    template <typename Scanner>
+    [[gnu::always_inline]] bool operator()(Scanner& s, MeshNode& node) const {
+        return s.scan_label() && s.scan_real(node.x) && s.scan_real(node.y) &&
+               s.scan_int(node.mark);
+    }
 };
 
-constexpr auto scan_element = [](auto& s, MeshElement& element) {
-    return s.scan_label() && s.scan_int(element.node_a) && s.scan_int(element.node_b) &&
-           s.scan_int(element.node_c) && s.template skip_ints<6>() && s.scan_real(element.px) &&
-           s.scan_real(element.py) && s.scan_int(element.mark);
+struct ScanElement {
+    template <typename Scanner>
+    [[gnu::always_inline]] bool operator()(Scanner& s, MeshElement& element) const {
+        return s.scan_label() && s.scan_int(element.node_a) && s.scan_int(element.node_b) &&
+               s.scan_int(element.node_c) && s.template skip_ints<6>() && s.scan_real(element.px) &&
+               s.scan_real(element.py) && s.scan_int(element.mark);
+    }
 };
 
-constexpr auto scan_side = [](auto& s, MeshSide& side) {
-    return s.scan_label() && s.scan_int(side.node_a) && s.scan_int(side.node_b) &&
-           s.scan_int(side.elem_a) && s.scan_int(side.elem_b) && s.scan_int(side.mark);
+struct ScanSide {
+    template <typename Scanner>
+    [[gnu::always_inline]] bool operator()(Scanner& s, MeshSide& side) const {
+        return s.scan_label() && s.scan_int(side.node_a) && s.scan_int(side.node_b) &&
+               s.scan_int(side.elem_a) && s.scan_int(side.elem_b) && s.scan_int(side.mark);
+    }
 };
+
+constexpr ScanNode scan_node;
+constexpr ScanElement scan_element;
+constexpr ScanSide scan_side;
 
 // The comparisons and their order decide ties and NaNs: a NaN never widens anything.
 void widen_extents(MeshModel& model, double x, double y) {

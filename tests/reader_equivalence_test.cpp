@@ -2,6 +2,7 @@
 #include "data_sets.h"
 #include "mesh_reader.h"
 #include "model_difference.h"
+#include "record_parts.h"
 #include "reference_reader.h"
 
 #include <algorithm>
@@ -32,16 +33,37 @@ const std::set<std::string, std::less<>> product_only = {
 // (Windows), a Ctrl+Z ends its data and CR LF reads as LF; elsewhere both are bytes like any
 // other. The data sets ctrl_z_*, nothing_but_ctrl_z, crlf_line_ends and lone_cr hold them.
 
+// Sets the form of the product's scans for a test's span.
+class ScanFormChoice {
+public:
+    explicit ScanFormChoice(ScanForm form) : saved_(scan_form()) { scan_form() = form; }
+    ScanFormChoice(const ScanFormChoice&) = delete;
+    ScanFormChoice& operator=(const ScanFormChoice&) = delete;
+    ~ScanFormChoice() { scan_form() = saved_; }
+
+private:
+    ScanForm saved_;
+};
+
 // Reads the file set with both readers: the same failure in the same file or none, and the
 // same model bit for bit; the product as a set of its size is read, and with its element and
-// side files in parts of any size (opened again and moved into), on one thread and on two.
+// side files in parts of any size (opened again and moved into), on one thread and on two;
+// on one thread in the generic form of its scans too, where the processor runs another.
 void expect_the_same_reading(const std::string& node_path) {
     SCOPED_TRACE(node_path);
     MeshModel reference;
     const auto reference_error = reference_read_mesh_file_set(reference, node_path);
-    for (const ReadThreads threads :
-         {default_read_threads(), ReadThreads{1, 1}, ReadThreads{2, 1}}) {
-        SCOPED_TRACE(threads.count);
+    const struct {
+        ReadThreads threads;
+        ScanForm form;
+    } readings[] = {{default_read_threads(), scan_form()},
+                    {ReadThreads{1, 1}, scan_form()},
+                    {ReadThreads{2, 1}, scan_form()},
+                    {ReadThreads{1, 1}, ScanForm::generic}};
+    for (const auto& [threads, form] : readings) {
+        SCOPED_TRACE(testing::Message()
+                     << threads.count << " threads, form " << static_cast<int>(form));
+        const ScanFormChoice choice(form);
         MeshModel product;
         const auto product_error = read_mesh_file_set(product, node_path, open_file, threads);
         ASSERT_EQ(product_error.has_value(), reference_error.has_value());
