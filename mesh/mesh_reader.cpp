@@ -33,8 +33,8 @@ struct ScanElement {
 struct ScanSide {
     template <typename Scanner>
     [[gnu::always_inline]] bool operator()(Scanner& s, MeshSide& side) const {
-        return s.scan_label() && s.scan_int(side.node_a) && s.scan_int(side.node_b) &&
-               s.scan_int(side.elem_a) && s.scan_int(side.elem_b) && s.scan_int(side.mark);
+        return s.scan_label() &&
+               s.scan_ints(side.node_a, side.node_b, side.elem_a, side.elem_b, side.mark);
     }
 };
 

@@ -15,6 +15,7 @@
 
 #include <bit>
 #include <charconv>
+#include <concepts>
 #include <cstdint>
 
 class TokenRun {
@@ -59,6 +60,37 @@ public:
         bool negative = false;
         std::uint64_t digits = 0;
         return next_token() && integer_token(negative, digits);
+    }
+
+    // %d scans into each of `values`: their tokens looked at together where they lie within
+    // 64 bytes and are unsigned, one at a time otherwise.
+    template <std::same_as<std::int32_t>... Values>
+    [[gnu::always_inline]] bool scan_ints(Values&... values) {
+        constexpr std::size_t count = sizeof...(Values);
+        const std::size_t base = base_;
+        const std::uint64_t transitions = transitions_;
+        std::size_t starts[count];
+        std::size_t ends[count];
+        for (std::size_t k = 0; k < count; ++k) {
+            if (!next_start(starts[k])) {
+                return false;
+            }
+            ends[k] = next_end();
+        }
+        const std::size_t first = starts[0];
+        const std::size_t end = ends[count - 1];
+        if (end - first <= 64 && digit_runs_only(buffer_ + first, end - first, spaces_at(first))) {
+            end_ = end;
+            std::size_t k = 0;
+            ((values = static_cast<std::int32_t>(
+                  number_of(digit_values(buffer_ + starts[k], ends[k] - starts[k]))),
+              ++k),
+             ...);
+            return true;
+        }
+        base_ = base;
+        transitions_ = transitions;
+        return (scan_int(values) && ...);
     }
 
     // `count` %d scans, the values not kept: their tokens looked at together where they lie

@@ -14,6 +14,7 @@
 #include "byte_source.h"
 
 #include <array>
+#include <concepts>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,6 +41,10 @@ public:
     bool skip_int() {
         std::int32_t unused = 0;
         return scan_int(unused);
+    }
+    // %d into each of `values`, in order.
+    template <std::same_as<std::int32_t>... Values> bool scan_ints(Values&... values) {
+        return (scan_int(values) && ...);
     }
     // `count` times %d with the values not kept.
     template <int count> bool skip_ints() {

@@ -4,6 +4,7 @@
 #include "token_scanner.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -353,7 +354,8 @@ TEST(TokenRun, TakesTheUsualShapesWithTheValuesOfTheScanTokenByToken) {
             ASSERT_TRUE(skipper.scan_int(count));
             TokenRun skip(skipper);
             EXPECT_EQ(skip.skip_int() && skip.finish(), c.fast) << "skipped";
-            // Skipped last of six, looked at together within 64 bytes and one by one beyond.
+            // Last of six, skipped or scanned: looked at together within 64 bytes and one by
+            // one beyond.
             for (const std::string gap : {" ", "  ", " \t                   "}) {
                 const std::string six = "1\n1" + gap + "2" + gap + "3" + gap + "4" + gap + "5" +
                                         gap + c.token + " next";
@@ -362,8 +364,21 @@ TEST(TokenRun, TakesTheUsualShapesWithTheValuesOfTheScanTokenByToken) {
                 ASSERT_TRUE(six_scanner.scan_int(count));
                 TokenRun six_run(six_scanner);
                 EXPECT_EQ(six_run.skip_ints<6>() && six_run.finish(), c.fast) << "six skipped";
+                MemorySource scan_source(six);
+                TokenScanner scan_scanner(scan_source);
+                ASSERT_TRUE(scan_scanner.scan_int(count));
+                TokenRun scan_run(scan_scanner);
+                std::array<std::int32_t, 6> values{};
+                const bool scanned = scan_run.scan_ints(values[0], values[1], values[2], values[3],
+                                                        values[4], values[5]) &&
+                                     scan_run.finish();
+                EXPECT_EQ(scanned, c.fast) << "six scanned";
                 if (c.fast) {
                     EXPECT_EQ(rest_after(six_scanner), "next");
+                    EXPECT_EQ(rest_after(scan_scanner), "next");
+                    const std::array<std::int32_t, 6> taken = {
+                        1, 2, 3, 4, 5, static_cast<std::int32_t>(*expected)};
+                    EXPECT_EQ(values, taken);
                 }
             }
         }
