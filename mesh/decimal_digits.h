@@ -28,8 +28,13 @@ inline constexpr std::array<std::uint64_t, 20> powers_of_ten = [] {
     return (chunk ^ 0x3030303030303030) << (64 - 8 * count);
 }
 
+// The high bit of each byte of `values` (see digit_values) that is no digit.
+[[gnu::always_inline]] inline std::uint64_t non_digits(std::uint64_t values) {
+    return ((values + 0x7676767676767676) | values) & 0x8080808080808080;
+}
+
 [[gnu::always_inline]] inline bool all_digits(std::uint64_t values) {
-    return (((values + 0x7676767676767676) | values) & 0x8080808080808080) == 0;
+    return non_digits(values) == 0;
 }
 
 // The number eight digit values make: pairs of digits, then fours, then all eight.

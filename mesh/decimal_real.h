@@ -97,11 +97,19 @@ inline constexpr std::array<Reciprocal, most_digits + 1> reciprocals = [] {
     using namespace decimal_real_detail;
     const bool negative = first != last && *first == '-';
     const char* const digits = first + (negative ? 1 : 0);
-    const char* point = digits;
-    while (point != last && is_digit(*point)) {
-        ++point;
+    const auto length = static_cast<std::size_t>(last - digits);
+    // The whole digits end at the first byte of eight that is no digit, or at the token's end;
+    // only where all eight are digits is the rest looked at a byte at a time.
+    const std::uint64_t leading = digit_values(digits, 8);
+    const std::uint64_t others = non_digits(leading);
+    std::size_t whole = others != 0 ? static_cast<std::size_t>(std::countr_zero(others)) / 8 : 8;
+    whole = whole < length ? whole : length;
+    if (whole == 8) {
+        while (whole != length && is_digit(digits[whole])) {
+            ++whole;
+        }
     }
-    const auto whole = static_cast<std::size_t>(point - digits);
+    const char* const point = digits + whole;
     std::size_t fraction = 0;
     if (point != last) {
         if (*point != '.') {
@@ -112,8 +120,13 @@ inline constexpr std::array<Reciprocal, most_digits + 1> reciprocals = [] {
     if (whole + fraction == 0 || whole + fraction > most_digits) {
         return false;
     }
+    // Digits all, as the point's search found; the first eight are those looked at already.
     std::uint64_t w = 0;
-    (void)take_digits(digits, whole, w); // digits all, as the point's search found
+    if (whole > 8) {
+        (void)take_digits(digits, whole, w);
+    } else if (whole != 0) {
+        w = number_of(leading << (64 - 8 * whole));
+    }
     if (!take_digits(point + 1, fraction, w)) {
         return false;
     }
