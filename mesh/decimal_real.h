@@ -127,7 +127,18 @@ inline constexpr std::array<Reciprocal, most_digits + 1> reciprocals = [] {
     } else if (whole != 0) {
         w = number_of(leading << (64 - 8 * whole));
     }
-    if (!take_digits(point + 1, fraction, w)) {
+    // Nine to sixteen digits after the point, as most reals written in full have: two chunks,
+    // without the loop.
+    bool digits_only = false;
+    if (fraction > 8 && fraction <= 16) {
+        const std::uint64_t high = digit_values(point + 1, 8);
+        const std::uint64_t low = digit_values(point + 9, fraction - 8);
+        digits_only = (non_digits(high) | non_digits(low)) == 0;
+        w = (w * powers_of_ten[8] + number_of(high)) * powers_of_ten[fraction - 8] + number_of(low);
+    } else {
+        digits_only = take_digits(point + 1, fraction, w);
+    }
+    if (!digits_only) {
         return false;
     }
     double magnitude = 0.0;

@@ -408,8 +408,9 @@ std::optional<std::uint64_t> decided(std::string_view token) {
 }
 
 TEST(ExactDecimal, DecidesWhatFromCharsGivesOrGivesUp) {
-    for (const char* token : {"1e5", "+1", "1.5.3", "1-2", "inf", ".", "-", "", "1 2", "0x10",
-                              "12345678901234567890", "1.2345678901234567890", "1,5"}) {
+    for (const char* token :
+         {"1e5", "+1", "1.5.3", "1-2", "inf", ".", "-", "", "1 2", "0x10", "12345678901234567890",
+          "1.2345678901234567890", "1,5", "1.2345678901e5", "0.123456789.5", "0.1234e5678"}) {
         EXPECT_EQ(decided(token), std::nullopt) << token;
     }
     // Where exact_decimal decides, from_chars gives the same bits; and the usual reals of 16
