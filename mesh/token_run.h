@@ -13,6 +13,7 @@
 #include "decimal_real.h"
 #include "token_scanner.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <concepts>
@@ -69,18 +70,16 @@ public:
         constexpr std::size_t count = sizeof...(Values);
         const std::size_t base = base_;
         const std::uint64_t transitions = transitions_;
-        std::size_t starts[count];
-        std::size_t ends[count];
+        std::array<std::size_t, count> starts;
+        std::array<std::size_t, count> ends;
         for (std::size_t k = 0; k < count; ++k) {
             if (!next_start(starts[k])) {
                 return false;
             }
             ends[k] = next_end();
         }
-        const std::size_t first = starts[0];
-        const std::size_t end = ends[count - 1];
-        if (end - first <= 64 && digit_runs_only(buffer_ + first, end - first, spaces_at(first))) {
-            end_ = end;
+        if (digit_runs_between(starts.front(), ends.back())) {
+            end_ = ends.back();
             std::size_t k = 0;
             ((values = static_cast<std::int32_t>(
                   number_of(digit_values(buffer_ + starts[k], ends[k] - starts[k]))),
@@ -111,7 +110,7 @@ public:
             }
             end = next_end();
         }
-        if (end - first <= 64 && digit_runs_only(buffer_ + first, end - first, spaces_at(first))) {
+        if (digit_runs_between(first, end)) {
             end_ = end;
             return true;
         }
@@ -206,6 +205,12 @@ private:
         const std::size_t end = base_ + lowest_bit(transitions_);
         transitions_ &= transitions_ - 1;
         return end;
+    }
+
+    // Whether [first, end), which starts and ends with a token, is within 64 bytes and holds
+    // nothing but whitespace and runs of one to eight digits.
+    [[gnu::always_inline]] bool digit_runs_between(std::size_t first, std::size_t end) const {
+        return end - first <= 64 && digit_runs_only(buffer_ + first, end - first, spaces_at(first));
     }
 
     // The whitespace bits of the 64 bytes from `at`, which lies among the bytes read.
