@@ -29,14 +29,6 @@ const char* find_byte(const char* data, std::size_t size, char byte);
 
 namespace byte_classes_detail {
 
-// 0xFF for each of the 16 bytes that is whitespace.
-inline __m128i spaces16(__m128i bytes) {
-    const __m128i blank = _mm_cmpeq_epi8(bytes, _mm_set1_epi8(' '));
-    // '\t' to '\r' are five consecutive codes: less than 5 once '\t' is taken away, unsigned.
-    const __m128i control = _mm_sub_epi8(bytes, _mm_set1_epi8('\t'));
-    return _mm_or_si128(blank, _mm_cmpeq_epi8(_mm_min_epu8(control, _mm_set1_epi8(4)), control));
-}
-
 // 0xFF for each of the 16 bytes in `from` to `from + span - 1` (unsigned).
 inline __m128i in_range16(__m128i bytes, char from, char span) {
     const __m128i shifted = _mm_sub_epi8(bytes, _mm_set1_epi8(from));
