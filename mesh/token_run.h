@@ -131,6 +131,13 @@ public:
         if (!next_token()) {
             return false;
         }
+        // One to eight digits, as the coordinates of a mesh on a grid are written: a value
+        // every double holds exactly.
+        std::uint64_t digits = 0;
+        if (unsigned_token(digits)) {
+            value = static_cast<double>(number_of(digits));
+            return true;
+        }
         const char* const first = buffer_ + start_;
         const char* const last = buffer_ + end_;
         // The buffer's margin holds the bytes after the last token.
@@ -166,6 +173,16 @@ private:
             return false;
         }
         digits = digit_values(buffer_ + end_ - count, count);
+        return all_digits(digits);
+    }
+
+    // Whether the token found is one to eight digits, whose values it gives.
+    [[gnu::always_inline]] bool unsigned_token(std::uint64_t& digits) const {
+        const std::size_t count = end_ - start_;
+        if (count - 1 >= 8) {
+            return false;
+        }
+        digits = digit_values(buffer_ + start_, count);
         return all_digits(digits);
     }
 
