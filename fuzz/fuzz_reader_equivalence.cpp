@@ -151,13 +151,16 @@ void check_exact_decimals(std::string_view text) {
         while (end < text.size() && !is_space(static_cast<unsigned char>(text[end]))) {
             ++end;
         }
-        token.assign(text.substr(i, end - i));
-        token.append(8, '7'); // the bytes after a token that the conversion reads
-        const char* const last = token.data() + (end - i);
+        // The bytes before and after a token that the conversion reads.
+        token.assign(16, '7');
+        token.append(text.substr(i, end - i));
+        token.append(8, '7');
+        const char* const first = token.data() + 16;
+        const char* const last = first + (end - i);
         double value = 0;
-        if (exact_decimal(token.data(), last, value)) {
+        if (exact_decimal(first, last, value)) {
             double expected = 0;
-            const auto [stop, error] = std::from_chars(token.data(), last, expected);
+            const auto [stop, error] = std::from_chars(first, last, expected);
             check(error == std::errc{} && stop == last &&
                       std::bit_cast<std::uint64_t>(value) == std::bit_cast<std::uint64_t>(expected),
                   "exact_decimal and from_chars differ");

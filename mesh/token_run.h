@@ -140,7 +140,7 @@ public:
         }
         const char* const first = buffer_ + start_;
         const char* const last = buffer_ + end_;
-        // The buffer's margin holds the bytes after the last token.
+        // The buffer's margins hold the bytes before the first token and after the last.
         if (exact_decimal(first, last, value)) {
             return true;
         }

@@ -402,10 +402,11 @@ TEST(TokenRun, TakesTheUsualShapesWithTheValuesOfTheScanTokenByToken) {
 
 // The token's value as exact_decimal decides it, where it does.
 std::optional<std::uint64_t> decided(std::string_view token) {
-    std::string padded(token);
-    padded.append(8, '9'); // read, and of no weight
+    // Bytes before and after the token are read, and of no weight.
+    const std::string padded = std::string(16, '9') + std::string(token) + std::string(8, '9');
+    const char* const first = padded.data() + 16;
     double value = 0;
-    if (!exact_decimal(padded.data(), padded.data() + token.size(), value)) {
+    if (!exact_decimal(first, first + token.size(), value)) {
         return std::nullopt;
     }
     return std::bit_cast<std::uint64_t>(value);
