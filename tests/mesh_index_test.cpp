@@ -213,7 +213,8 @@ TEST(MeshIndex, SelectsEveryElementAndSideInTheBox) {
     for (const MeshCase& c : meshes) {
         SCOPED_TRACE(c.name);
         const MeshModel mesh = random_mesh(random, c.columns, c.rows, c.x0, c.y0, c.odd);
-        const MeshIndex index(mesh);
+        // Worked out in two halves, as a large mesh's is.
+        const MeshIndex index(mesh, 1);
         int found = 0;
         for (int trial = 0; trial < 60; ++trial) {
             const ViewTransform view = random_view(random, mesh);
@@ -223,6 +224,7 @@ TEST(MeshIndex, SelectsEveryElementAndSideInTheBox) {
                 device_preimage(view.scale, view.offset_x, 0.0, view.pan_x, box.left, box.right),
                 device_preimage(-view.scale, view.offset_y, lift, view.pan_y, box.top, box.bottom));
             const auto sides = index.sides_within(
+                mesh,
                 device_preimage(view.scale, view.offset_x, 0.0, view.pan_x, box.left, box.right),
                 device_preimage(-view.scale, view.offset_y, 0.0, view.pan_y, box.top, box.bottom));
             for (std::size_t e = 0; e < mesh.elements.size(); ++e) {
@@ -287,7 +289,12 @@ TEST(MeshIndex, SelectsAPartOfAZoomedMesh) {
     // A sixteenth of the mesh's width and height shows, and a block's worth around it.
     EXPECT_GT(selected, 0u);
     EXPECT_LT(selected, mesh.elements.size() / 10);
-    // A small part of the arrays it indexes.
+    // A small part of the arrays it indexes, the sides' boxes worked out too.
+    EXPECT_FALSE(index
+                     .sides_within(mesh,
+                                   device_preimage(zoomed.scale, zoomed.offset_x, 0.0, 0, 0, 640),
+                                   device_preimage(-zoomed.scale, zoomed.offset_y, 0.0, 0, 0, 480))
+                     .empty());
     EXPECT_LT(index.kept_bytes(),
               (mesh.elements.size() * sizeof(MeshElement) + mesh.sides.size() * sizeof(MeshSide)) /
                   16);
@@ -304,7 +311,8 @@ TEST(MeshIndex, ThePainterDrawsTheSameWithTheIndex) {
     for (const MeshCase& c : meshes) {
         SCOPED_TRACE(c.name);
         const MeshModel mesh = random_mesh(random, c.columns, c.rows, c.x0, c.y0, c.odd);
-        const MeshIndex index(mesh);
+        const MeshIndex whole(mesh);
+        const MeshIndex halves(mesh, 1);
         for (int trial = 0; trial < 40; ++trial) {
             SCOPED_TRACE(trial);
             const ViewTransform view = random_view(random, mesh);
@@ -319,8 +327,10 @@ TEST(MeshIndex, ThePainterDrawsTheSameWithTheIndex) {
             without_index.clip = clip;
             with_index.clip = clip;
             paint_mesh(mesh, without_index, view);
-            // Odd trials on two threads.
-            paint_mesh(mesh, with_index, view, &index, trial % 2 == 0 ? threaded_paint_least : 0);
+            // Odd trials on two threads, with an index worked out in two halves.
+            const bool threads = trial % 2 != 0;
+            paint_mesh(mesh, with_index, view, threads ? &halves : &whole,
+                       threads ? 0 : threaded_paint_least);
             ASSERT_EQ(with_index.calls.size(), without_index.calls.size());
             for (std::size_t k = 0; k < with_index.calls.size(); ++k) {
                 ASSERT_EQ(with_index.calls[k].kind, without_index.calls[k].kind) << k;

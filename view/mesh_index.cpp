@@ -3,6 +3,7 @@
 #include "number_centre.h"
 
 #include <algorithm>
+#include <array>
 #include <emmintrin.h>
 #include <limits>
 #include <system_error>
@@ -28,6 +29,12 @@ public:
         hi_ = _mm_max_pd(hi_, high);
         // p - p is 0 for a finite p and NaN otherwise, and a NaN stays in the sum.
         finite_ = _mm_add_pd(finite_, _mm_add_pd(_mm_sub_pd(p, p), _mm_sub_pd(q, q)));
+    }
+    // Takes in the box of another's points.
+    void take(const Bounds& other) {
+        lo_ = _mm_min_pd(lo_, other.lo_);
+        hi_ = _mm_max_pd(hi_, other.hi_);
+        finite_ = _mm_add_pd(finite_, other.finite_);
     }
     // Takes in an element's sum of corner magnitudes.
     void take_corners(__m128d magnitude) { corners_ = _mm_max_pd(corners_, magnitude); }
@@ -57,20 +64,40 @@ private:
     __m128d corners_ = _mm_setzero_pd();
 };
 
-// The blocks of `count` records, the bounds of each taken in by `take(record, bounds)` and made
-// a block by `make(bounds, first, end)`.
-template <typename Take, typename Make>
-auto blocks_of(std::size_t count, Take&& take, Make&& make) {
-    std::vector<decltype(make(Bounds{}, std::size_t{}, std::size_t{}))> blocks;
-    blocks.reserve((count + MeshIndex::block_size - 1) / MeshIndex::block_size);
-    for (std::size_t first = 0; first < count; first += MeshIndex::block_size) {
-        Bounds bounds;
-        const std::size_t end = std::min(first + MeshIndex::block_size, count);
-        for (std::size_t record = first; record < end; ++record) {
-            take(record, bounds);
+// Calls `work(0, half)` on a second thread beside `work(half, count)` on this one where `split`
+// and a second thread can be had, otherwise `work(0, count)`.
+template <typename Work> void in_halves(std::size_t count, bool split, Work&& work) {
+    std::size_t half = 0;
+    std::jthread first_half;
+    if (split) {
+        try {
+            half = count / 2;
+            first_half = std::jthread([&work, half] { work(std::size_t{0}, half); });
+        } catch (const std::system_error&) {
+            half = 0;
         }
-        blocks.push_back(make(bounds, first, end));
     }
+    work(half, count);
+}
+
+// The blocks of `count` records, the bounds of each taken in by `take(record, bounds)` and made
+// a block by `make(bounds, first, end)`; in two halves from `threaded_least` records on.
+template <typename Take, typename Make>
+auto blocks_of(std::size_t count, std::size_t threaded_least, Take&& take, Make&& make) {
+    using Block = decltype(make(Bounds{}, std::size_t{}, std::size_t{}));
+    std::vector<Block> blocks((count + MeshIndex::block_size - 1) / MeshIndex::block_size);
+    in_halves(blocks.size(), count >= threaded_least,
+              [&](std::size_t first_block, std::size_t end_block) {
+                  for (std::size_t k = first_block; k < end_block; ++k) {
+                      Bounds bounds;
+                      const std::size_t first = k * MeshIndex::block_size;
+                      const std::size_t end = std::min(first + MeshIndex::block_size, count);
+                      for (std::size_t record = first; record < end; ++record) {
+                          take(record, bounds);
+                      }
+                      blocks[k] = make(bounds, first, end);
+                  }
+              });
     return blocks;
 }
 
@@ -78,9 +105,9 @@ __m128d corner(const MeshModel& mesh, std::int32_t index) {
     return _mm_loadu_pd(&mesh.node(index).x);
 }
 
-std::vector<ElementBlock> element_blocks(const MeshModel& mesh) {
+std::vector<ElementBlock> element_blocks_of(const MeshModel& mesh, std::size_t threaded_least) {
     return blocks_of(
-        mesh.elements.size(),
+        mesh.elements.size(), threaded_least,
         [&mesh](std::size_t record, Bounds& bounds) {
             const MeshElement& element = mesh.elements[record];
             if (!has_corners(mesh, element)) {
@@ -102,9 +129,9 @@ std::vector<ElementBlock> element_blocks(const MeshModel& mesh) {
         });
 }
 
-std::vector<RecordBlock> side_blocks(const MeshModel& mesh) {
+std::vector<RecordBlock> side_blocks_of(const MeshModel& mesh, std::size_t threaded_least) {
     return blocks_of(
-        mesh.sides.size(),
+        mesh.sides.size(), threaded_least,
         [&mesh](std::size_t record, Bounds& bounds) {
             const MeshSide& side = mesh.sides[record];
             if (side.mark == -1 || !mesh.has_node(side.node_a) || !mesh.has_node(side.node_b)) {
@@ -120,29 +147,36 @@ std::vector<RecordBlock> side_blocks(const MeshModel& mesh) {
         });
 }
 
+RecordBlock nodes_box_of(const MeshModel& mesh, std::size_t threaded_least) {
+    std::array<Bounds, 2> halves;
+    in_halves(mesh.nodes.size(), mesh.nodes.size() >= threaded_least,
+              [&](std::size_t first, std::size_t end) {
+                  Bounds& bounds = halves[first == 0 ? 0 : 1];
+                  for (std::size_t node = first; node < end; ++node) {
+                      const __m128d p = _mm_loadu_pd(&mesh.nodes[node].x);
+                      bounds.take(p, p, p, p);
+                  }
+              });
+    halves[0].take(halves[1]);
+    return halves[0].block(0, mesh.nodes.size());
+}
+
 } // namespace
 
-MeshIndex::MeshIndex(const MeshModel& mesh)
-    : node_count_(mesh.nodes.size()), element_count_(mesh.elements.size()),
-      side_count_(mesh.sides.size()) {
-    // Both only read the mesh.
-    std::jthread elements;
-    if (element_count_ + side_count_ >= thread_least) {
-        try {
-            elements = std::jthread([this, &mesh] { element_blocks_ = element_blocks(mesh); });
-        } catch (const std::system_error&) {
-            // Without a second thread, one after the other.
-        }
+MeshIndex::MeshIndex(const MeshModel& mesh, std::size_t threaded_least)
+    : threaded_least_(threaded_least), node_count_(mesh.nodes.size()),
+      element_count_(mesh.elements.size()), side_count_(mesh.sides.size()),
+      element_blocks_(element_blocks_of(mesh, threaded_least)),
+      nodes_box_(nodes_box_of(mesh, threaded_least)) {}
+
+const std::vector<RecordBlock>& MeshIndex::side_blocks(const MeshModel& mesh) const {
+    if (!side_blocks_) {
+        side_blocks_ = side_blocks_of(mesh, threaded_least_);
     }
-    side_blocks_ = side_blocks(mesh);
-    if (elements.joinable()) {
-        elements.join();
-    } else {
-        element_blocks_ = element_blocks(mesh);
-    }
+    return *side_blocks_;
 }
 
 std::size_t MeshIndex::kept_bytes() const {
     return sizeof(*this) + element_blocks_.capacity() * sizeof(ElementBlock) +
-           side_blocks_.capacity() * sizeof(RecordBlock);
+           (side_blocks_ ? side_blocks_->capacity() * sizeof(RecordBlock) : 0);
 }

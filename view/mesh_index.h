@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <optional>
 #include <vector>
 
 // Records `first` to `end` (exclusive) of an array, and a closed box of mesh coordinates
@@ -36,12 +37,15 @@ struct ElementBlock : RecordBlock {
 class MeshIndex {
 public:
     static constexpr std::int32_t block_size = 64;
-    // A mesh of this many elements and sides has its elements' boxes worked out on a second
-    // thread beside its sides' boxes.
-    static constexpr std::size_t thread_least = std::size_t{1} << 20;
+    // An array of this many records has the boxes of its two halves worked out on two threads.
+    static constexpr std::size_t thread_least = std::size_t{1} << 19;
 
-    // The index of `mesh` as it is now; it is of no use once the mesh changes.
-    explicit MeshIndex(const MeshModel& mesh);
+    // The index of `mesh` as it is now; it is of no use once the mesh changes. The sides' boxes
+    // are worked out the first time they are asked for: a picture whose numbers cover it
+    // wholly, as at the fit of a dense mesh, shows no line and needs none of them. As that
+    // first call changes the index, one index is not to be used from two threads at once.
+    // An array of `threaded_least` records or more is worked out in two halves.
+    explicit MeshIndex(const MeshModel& mesh, std::size_t threaded_least = thread_least);
 
     // Whether the index can be of `mesh`: the counts of its arrays are those it was made of.
     // An index of another mesh would name records that are not there.
@@ -64,18 +68,25 @@ public:
                      meets);
         return found;
     }
-    // The blocks of sides, in order, whose boxes may meet `x` by `y`, but not those whose every
-    // side lies where `hidden(x, y)` tells nothing shows. Sides that are not drawn (marked -1, a
-    // node outside the array) leave a block's box as it is.
+    // The blocks of sides of `mesh`, the mesh the index was made of, in order, whose boxes may
+    // meet `x` by `y`, but not those whose every side lies where `hidden(x, y)` tells nothing
+    // shows. Sides that are not drawn (marked -1, a node outside the array) leave a block's box
+    // as it is.
     template <typename Hidden>
-    ScratchVector<RecordBlock> sides_within(MeshInterval x, MeshInterval y, Hidden&& hidden) const {
-        return within(side_blocks_, x, y, hidden);
+    ScratchVector<RecordBlock> sides_within(const MeshModel& mesh, MeshInterval x, MeshInterval y,
+                                            Hidden&& hidden) const {
+        return within(side_blocks(mesh), x, y, hidden);
     }
-    ScratchVector<RecordBlock> sides_within(MeshInterval x, MeshInterval y) const {
-        return within(side_blocks_, x, y, [](MeshInterval, MeshInterval) { return false; });
+    ScratchVector<RecordBlock> sides_within(const MeshModel& mesh, MeshInterval x,
+                                            MeshInterval y) const {
+        return within(side_blocks(mesh), x, y, [](MeshInterval, MeshInterval) { return false; });
     }
 
-    // The memory the index keeps, in bytes.
+    // The box of every node of the mesh, empty where it has none, and everything where a
+    // coordinate is not finite: every side drawn lies in it.
+    const RecordBlock& nodes_box() const { return nodes_box_; }
+
+    // The memory the index keeps, in bytes: the sides' boxes too, once they are worked out.
     std::size_t kept_bytes() const;
 
 private:
@@ -90,13 +101,16 @@ private:
         }
         return found;
     }
+    const std::vector<RecordBlock>& side_blocks(const MeshModel& mesh) const;
     static bool meets_box(const RecordBlock& block, MeshInterval x, MeshInterval y) {
         return block.x.lo <= x.hi && block.x.hi >= x.lo && block.y.lo <= y.hi && block.y.hi >= y.lo;
     }
 
+    std::size_t threaded_least_;
     std::size_t node_count_;
     std::size_t element_count_;
     std::size_t side_count_;
     std::vector<ElementBlock> element_blocks_;
-    std::vector<RecordBlock> side_blocks_;
+    RecordBlock nodes_box_;
+    mutable std::optional<std::vector<RecordBlock>> side_blocks_; // once worked out
 };

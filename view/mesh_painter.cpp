@@ -380,24 +380,42 @@ ScratchVector<ElementBlock> select_elements(const MeshIndex& index, const ViewTr
     return index.elements_within(x, y);
 }
 
+// Whether every line within the mesh box `x` by `y` lies under the numbers' cells: its device
+// box, within the reach where GDI draws lines exactly, is covered.
+bool lines_hidden_within(const ViewTransform& view, const NumberCover& under_numbers,
+                         MeshInterval x, MeshInterval y) {
+    const CellBox box = device_box(view, x, y);
+    return within_exact_line_reach(
+               {static_cast<std::int32_t>(box.left), static_cast<std::int32_t>(box.top)}) &&
+           within_exact_line_reach({static_cast<std::int32_t>(box.right - 1),
+                                    static_cast<std::int32_t>(box.bottom - 1)}) &&
+           under_numbers.covers(box);
+}
+
+// Whether no side of the mesh can show: the box of all its nodes, which holds every side drawn,
+// lies under the numbers' cells, as at the fit of a dense mesh. The sides' own boxes are then
+// never needed.
+bool every_line_hidden(const MeshIndex& index, const ViewTransform& view,
+                       const NumberCover& under_numbers) {
+    const RecordBlock& nodes = index.nodes_box();
+    return nodes.x.lo > nodes.x.hi || // no node, so no side drawn
+           lines_hidden_within(view, under_numbers, nodes.x, nodes.y);
+}
+
 // The sides whose lines can show in the clip box, as the index tells them: a line's box meets
 // the box, and does not lie wholly under the numbers' cells.
-ScratchVector<RecordBlock> select_sides(const MeshIndex& index, const ViewTransform& view,
-                                        const DeviceRect& clip, const NumberCover* under_numbers) {
+ScratchVector<RecordBlock> select_sides(const MeshIndex& index, const MeshModel& mesh,
+                                        const ViewTransform& view, const DeviceRect& clip,
+                                        const NumberCover* under_numbers) {
     const MeshInterval x = device_preimage(view.scale, view.offset_x, 0.0, view.pan_x,
                                            std::int64_t{clip.left} - 1, clip.right);
     const MeshInterval y = device_preimage(-view.scale, view.offset_y, 0.0, view.pan_y,
                                            std::int64_t{clip.top} - 1, clip.bottom);
     if (under_numbers == nullptr) {
-        return index.sides_within(x, y);
+        return index.sides_within(mesh, x, y);
     }
-    return index.sides_within(x, y, [&](MeshInterval area_x, MeshInterval area_y) {
-        const CellBox box = device_box(view, area_x, area_y);
-        return within_exact_line_reach(
-                   {static_cast<std::int32_t>(box.left), static_cast<std::int32_t>(box.top)}) &&
-               within_exact_line_reach({static_cast<std::int32_t>(box.right - 1),
-                                        static_cast<std::int32_t>(box.bottom - 1)}) &&
-               under_numbers->covers(box);
+    return index.sides_within(mesh, x, y, [&](MeshInterval area_x, MeshInterval area_y) {
+        return lines_hidden_within(view, *under_numbers, area_x, area_y);
     });
 }
 
@@ -423,10 +441,12 @@ void paint_view(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
         cover = cover_numbers(mesh, view, layout, atlas, clip, selection, threaded_least);
     }
     const NumberCover* under_numbers = cover ? &*cover : nullptr;
-    if (index != nullptr) {
-        selection.sides = select_sides(*index, view, clip, under_numbers);
+    if (index == nullptr) {
+        draw_sides(mesh, canvas, view, clip, under_numbers, selection);
+    } else if (under_numbers == nullptr || !every_line_hidden(*index, view, *under_numbers)) {
+        selection.sides = select_sides(*index, mesh, view, clip, under_numbers);
+        draw_sides(mesh, canvas, view, clip, under_numbers, selection);
     }
-    draw_sides(mesh, canvas, view, clip, under_numbers, selection);
     if (atlas != nullptr && cover) {
         lay_composed_numbers(canvas, clip, *cover);
     } else if (atlas == nullptr ||
