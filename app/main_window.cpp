@@ -30,18 +30,26 @@ private:
 MeshPicture picture;
 ViewInput view_input;
 
+// Posted once a picture is shown whose index has work left for later: the window does it then,
+// before the input that follows (posted messages come first), so that a zoom does not wait.
+constexpr UINT message_complete_index = WM_APP;
+
 // The fit always comes from the whole client area, so a partial repaint shows its part of the
 // same picture.
 void paint_main_window(HWND window) {
-    PaintScope paint(window);
-    if (picture.paint(window, paint.dc(), paint.update())) {
-        return;
+    {
+        PaintScope paint(window);
+        if (!picture.paint(window, paint.dc(), paint.update())) {
+            // Without a picture in memory the mesh is drawn on the window itself; BeginPaint's
+            // clip region keeps the drawing inside the invalid part.
+            RECT client{};
+            GetClientRect(window, &client);
+            picture.paint_directly(paint.dc(), client);
+        }
     }
-    // Without a picture in memory the mesh is drawn on the window itself; BeginPaint's clip
-    // region keeps the drawing inside the invalid part.
-    RECT client{};
-    GetClientRect(window, &client);
-    picture.paint_directly(paint.dc(), client);
+    if (picture.index_incomplete()) {
+        PostMessageA(window, message_complete_index, 0, 0);
+    }
 }
 
 // What the picture is drawn with may have changed (colours, fonts, font smoothing, the display,
@@ -89,6 +97,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wParam, LPAR
         return 0;
     case WM_PAINT:
         paint_main_window(window);
+        return 0;
+    case message_complete_index:
+        picture.complete_index();
         return 0;
     case WM_COMMAND:
         on_command(LOWORD(wParam));

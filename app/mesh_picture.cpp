@@ -84,6 +84,13 @@ const MeshIndex& MeshPicture::index() {
     return *index_;
 }
 
+void MeshPicture::complete_index() {
+    notice_new_mesh();
+    if (index_) {
+        index_->work_out_sides(current_mesh());
+    }
+}
+
 void MeshPicture::release() {
     picture_.reset();
     probes_.clear();

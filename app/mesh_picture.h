@@ -30,6 +30,11 @@ public:
     // Everything back as it was at the start, the view at the fit.
     void clear() { *this = MeshPicture{}; }
 
+    // Whether the index of the current mesh has work left for later: the sides' boxes, which a
+    // picture at the fit of a dense mesh needs none of. complete_index() does it.
+    bool index_incomplete() const { return index_ && !index_->sides_worked_out(); }
+    void complete_index();
+
     // The view of the current mesh in `window`'s client area as it is now.
     ViewTransform transform(HWND window);
     int zoom_step();

@@ -82,6 +82,11 @@ public:
         return within(side_blocks(mesh), x, y, [](MeshInterval, MeshInterval) { return false; });
     }
 
+    // Whether the sides' boxes of the mesh are worked out; work_out_sides(mesh) works them out
+    // ahead of the first picture that needs them.
+    bool sides_worked_out() const { return side_blocks_.has_value(); }
+    void work_out_sides(const MeshModel& mesh) const { side_blocks(mesh); }
+
     // The box of every node of the mesh, empty where it has none, and everything where a
     // coordinate is not finite: every side drawn lies in it.
     const RecordBlock& nodes_box() const { return nodes_box_; }
