@@ -104,6 +104,9 @@ constexpr std::size_t max_parts_per_file = 64;
 // The side file's parts are the last jobs taken: smaller, they leave a thread that ends its
 // last job waiting for a small part of another at most, not for a whole one.
 constexpr std::uint64_t side_part_fraction = 3;
+// And the last of them is cut in a half and two quarters: the threads end within a short part
+// of each other.
+constexpr int side_part_halvings = 2;
 
 // The scanners' buffers of every load: a buffer a load faulted in serves the next.
 BlockShelf& scan_buffers() {
@@ -211,7 +214,7 @@ std::optional<ReadError> read_mesh_file_set(MeshModel& model, std::string_view n
     Conversion<MeshSide> side_conversion;
     if (whole) {
         elements.split(open, element_parts, model.numbering_base);
-        sides->split(open, side_parts, model.numbering_base);
+        sides->split(open, side_parts, model.numbering_base, side_part_halvings);
         if (model.numbering_base == 1) {
             element_conversion.convert = convert_element;
             side_conversion.convert = convert_side;

@@ -176,10 +176,12 @@ public:
     std::size_t part_count() const { return parts_.size(); }
     FilePart& part(std::size_t k) { return parts_[k]; }
 
-    // Where the file is opened again, splits it into about `wanted` parts of its size, each
-    // starting where a record's label tells its index in a set numbered from `base`; where no
-    // such label is found, the part before takes the range.
-    void split(const OpenByteSource& open, std::size_t wanted, std::int32_t base) {
+    // Where the file is opened again, splits it into about `wanted` parts of its size, the
+    // last of them cut in half `halvings` times, its second half each time, so that the last
+    // parts are short; each part starts where a record's label tells its index in a set
+    // numbered from `base`, and where no such label is found, the part before takes the range.
+    void split(const OpenByteSource& open, std::size_t wanted, std::int32_t base,
+               int halvings = 0) {
         if (parts_.size() != 1 || wanted < 2) {
             return;
         }
@@ -187,9 +189,15 @@ public:
         if (size == ByteSource::unknown_size) {
             return;
         }
-        std::array<char, part_window> window;
+        std::vector<std::uint64_t> starts;
         for (std::size_t k = 1; k < wanted; ++k) {
-            const std::uint64_t from = size / wanted * k;
+            starts.push_back(size / wanted * k);
+        }
+        for (int h = 0; h < halvings; ++h) {
+            starts.push_back(starts.back() + (size - starts.back()) / 2);
+        }
+        std::array<char, part_window> window;
+        for (const std::uint64_t from : starts) {
             auto source = open(path_);
             if (!source || !source->seek(from)) {
                 return;
