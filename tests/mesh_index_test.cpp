@@ -5,12 +5,15 @@
 #include "mesh_painter.h"
 #include "recording_canvas.h"
 #include "records_of.h"
+#include "second_thread.h"
 #include "zoom_view.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -300,6 +303,30 @@ TEST(MeshIndex, SelectsAPartOfAZoomedMesh) {
                   16);
 }
 
+// An index worked out in halves while another caller keeps the view's second thread busy: both
+// halves on this thread, one after the other.
+MeshIndex index_beside_busy_thread(const MeshModel& mesh) {
+    std::atomic<bool> busy{false};
+    std::atomic<bool> release{false};
+    std::thread other([&] {
+        view_second_thread().run_beside([] {},
+                                        [&] {
+                                            busy = true;
+                                            while (!release) {
+                                                std::this_thread::yield();
+                                            }
+                                        });
+    });
+    while (!busy) {
+        std::this_thread::yield();
+    }
+    MeshIndex index(mesh, 1);
+    index.work_out_sides(mesh);
+    release = true;
+    other.join();
+    return index;
+}
+
 // The painter's calls with the index, finding the numbers that show a row at a time on one
 // thread or two, are those without it.
 TEST(MeshIndex, ThePainterDrawsTheSameWithTheIndex) {
@@ -313,6 +340,8 @@ TEST(MeshIndex, ThePainterDrawsTheSameWithTheIndex) {
         const MeshModel mesh = random_mesh(random, c.columns, c.rows, c.x0, c.y0, c.odd);
         const MeshIndex whole(mesh);
         const MeshIndex halves(mesh, 1);
+        const MeshIndex halves_alone = index_beside_busy_thread(mesh);
+        const MeshIndex* const indices[] = {&whole, &halves, &whole, &halves_alone};
         for (int trial = 0; trial < 40; ++trial) {
             SCOPED_TRACE(trial);
             const ViewTransform view = random_view(random, mesh);
@@ -328,9 +357,8 @@ TEST(MeshIndex, ThePainterDrawsTheSameWithTheIndex) {
             with_index.clip = clip;
             paint_mesh(mesh, without_index, view);
             // Odd trials on two threads, with an index worked out in two halves.
-            const bool threads = trial % 2 != 0;
-            paint_mesh(mesh, with_index, view, threads ? &halves : &whole,
-                       threads ? 0 : threaded_paint_least);
+            paint_mesh(mesh, with_index, view, indices[trial % 4],
+                       trial % 2 != 0 ? 0 : threaded_paint_least);
             ASSERT_EQ(with_index.calls.size(), without_index.calls.size());
             for (std::size_t k = 0; k < with_index.calls.size(); ++k) {
                 ASSERT_EQ(with_index.calls[k].kind, without_index.calls[k].kind) << k;

@@ -1,13 +1,12 @@
 #include "mesh_index.h"
 
 #include "number_centre.h"
+#include "second_thread.h"
 
 #include <algorithm>
 #include <array>
 #include <emmintrin.h>
 #include <limits>
-#include <system_error>
-#include <thread>
 
 namespace {
 
@@ -64,20 +63,25 @@ private:
     __m128d corners_ = _mm_setzero_pd();
 };
 
-// Calls `work(0, half)` on a second thread beside `work(half, count)` on this one where `split`
-// and a second thread can be had, otherwise `work(0, count)`.
+// Calls `work(first, end, k)` for the halves k = 0 and 1 of [0, count), the first on the view's
+// second thread where `split` and the thread is free, otherwise one after the other; where not
+// `split`, work(0, count, 1) alone.
 template <typename Work> void in_halves(std::size_t count, bool split, Work&& work) {
-    std::size_t half = 0;
-    std::jthread first_half;
-    if (split) {
-        try {
-            half = count / 2;
-            first_half = std::jthread([&work, half] { work(std::size_t{0}, half); });
-        } catch (const std::system_error&) {
-            half = 0;
-        }
+    if (!split) {
+        work(std::size_t{0}, count, 1);
+        return;
     }
-    work(half, count);
+    const std::size_t half = count / 2;
+    bool first_done = false;
+    view_second_thread().run_beside(
+        [&] {
+            work(std::size_t{0}, half, 0);
+            first_done = true;
+        },
+        [&] { work(half, count, 1); });
+    if (!first_done) {
+        work(std::size_t{0}, half, 0);
+    }
 }
 
 // The blocks of `count` records, the bounds of each taken in by `take(record, bounds)` and made
@@ -87,7 +91,7 @@ auto blocks_of(std::size_t count, std::size_t threaded_least, Take&& take, Make&
     using Block = decltype(make(Bounds{}, std::size_t{}, std::size_t{}));
     std::vector<Block> blocks((count + MeshIndex::block_size - 1) / MeshIndex::block_size);
     in_halves(blocks.size(), count >= threaded_least,
-              [&](std::size_t first_block, std::size_t end_block) {
+              [&](std::size_t first_block, std::size_t end_block, int) {
                   for (std::size_t k = first_block; k < end_block; ++k) {
                       Bounds bounds;
                       const std::size_t first = k * MeshIndex::block_size;
@@ -150,8 +154,8 @@ std::vector<RecordBlock> side_blocks_of(const MeshModel& mesh, std::size_t threa
 RecordBlock nodes_box_of(const MeshModel& mesh, std::size_t threaded_least) {
     std::array<Bounds, 2> halves;
     in_halves(mesh.nodes.size(), mesh.nodes.size() >= threaded_least,
-              [&](std::size_t first, std::size_t end) {
-                  Bounds& bounds = halves[first == 0 ? 0 : 1];
+              [&](std::size_t first, std::size_t end, int k) {
+                  Bounds& bounds = halves[static_cast<std::size_t>(k)];
                   for (std::size_t node = first; node < end; ++node) {
                       const __m128d p = _mm_loadu_pd(&mesh.nodes[node].x);
                       bounds.take(p, p, p, p);

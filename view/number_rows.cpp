@@ -305,8 +305,8 @@ bool cover_numbers_by_rows(const MeshModel& mesh, const ViewTransform& view,
     // the other does not.
     const std::function<void()> cover_above = [&] { pass.cover_stripes(next_stripe, text_above); };
     if (two_threads) {
-        static SecondThread second;
-        second.run_beside([&] { pass.cover_stripes(next_stripe, text_below); }, cover_above);
+        view_second_thread().run_beside([&] { pass.cover_stripes(next_stripe, text_below); },
+                                        cover_above);
     } else {
         cover_above();
     }

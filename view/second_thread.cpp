@@ -58,3 +58,8 @@ void SecondThread::serve() {
         changed_.notify_all();
     }
 }
+
+SecondThread& view_second_thread() {
+    static SecondThread second;
+    return second;
+}

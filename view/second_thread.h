@@ -29,3 +29,6 @@ private:
     bool stopping_ = false;
     std::thread thread_;
 };
+
+// The view's second thread, which the painter and the index of a mesh share.
+SecondThread& view_second_thread();
