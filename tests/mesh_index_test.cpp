@@ -1,19 +1,17 @@
 // The index of a mesh leaves out nothing that can show: every coordinate that lands in a device
 // range lies in that range's preimage, every element and side whose point or box lies in a
 // device box is selected for it, and the painter draws the same with the index as without.
+#include "busy_second_thread.h"
 #include "mesh_index.h"
 #include "mesh_painter.h"
 #include "recording_canvas.h"
 #include "records_of.h"
-#include "second_thread.h"
 #include "zoom_view.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -306,24 +304,9 @@ TEST(MeshIndex, SelectsAPartOfAZoomedMesh) {
 // An index worked out in halves while another caller keeps the view's second thread busy: both
 // halves on this thread, one after the other.
 MeshIndex index_beside_busy_thread(const MeshModel& mesh) {
-    std::atomic<bool> busy{false};
-    std::atomic<bool> release{false};
-    std::thread other([&] {
-        view_second_thread().run_beside([] {},
-                                        [&] {
-                                            busy = true;
-                                            while (!release) {
-                                                std::this_thread::yield();
-                                            }
-                                        });
-    });
-    while (!busy) {
-        std::this_thread::yield();
-    }
+    const BusySecondThread busy(view_second_thread());
     MeshIndex index(mesh, 1);
     index.work_out_sides(mesh);
-    release = true;
-    other.join();
     return index;
 }
 

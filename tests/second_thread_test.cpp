@@ -1,3 +1,4 @@
+#include "busy_second_thread.h"
 #include "second_thread.h"
 
 #include <atomic>
@@ -34,27 +35,12 @@ TEST(SecondThread, RunsATaskBesideTheCallerOnOneThreadFromCallToCall) {
 
 TEST(SecondThread, ABusyThreadLeavesTheOtherCallerToDoItAlone) {
     SecondThread second;
-    std::atomic<bool> first_running{false};
-    std::atomic<bool> release{false};
-    std::thread first([&] {
-        second.run_beside([&] {},
-                          [&] {
-                              first_running = true;
-                              while (!release) {
-                                  std::this_thread::yield();
-                              }
-                          });
-    });
-    while (!first_running) {
-        std::this_thread::yield();
-    }
+    const BusySecondThread busy(second);
     bool task_ran = false;
     bool here_ran = false;
     second.run_beside([&] { task_ran = true; }, [&] { here_ran = true; });
     EXPECT_TRUE(here_ran);
     EXPECT_FALSE(task_ran);
-    release = true;
-    first.join();
 }
 
 TEST(SecondThread, AFailingCallerWaitsForTheTaskFirst) {
