@@ -46,7 +46,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
 #include <span>
 #include <string>
 #include <utility>
@@ -384,8 +383,7 @@ int main(int argc, char** argv) {
         // The window keeps an index of the mesh beside its picture, as large as this one.
         const MeshModel& model = current_mesh();
         const MeshIndex index(model);
-        constexpr double inf = std::numeric_limits<double>::infinity();
-        index.sides_within(model, {-inf, inf}, {-inf, inf}); // its sides' boxes worked out too
+        index.work_out_sides(model);
         const auto index_bytes = static_cast<double>(index.kept_bytes());
         const auto model_bytes = static_cast<double>(model.nodes.size() * sizeof(MeshNode) +
                                                      model.elements.size() * sizeof(MeshElement) +

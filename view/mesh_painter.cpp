@@ -441,10 +441,12 @@ void paint_view(const MeshModel& mesh, Canvas& canvas, const ViewTransform& view
         cover = cover_numbers(mesh, view, layout, atlas, clip, selection, threaded_least);
     }
     const NumberCover* under_numbers = cover ? &*cover : nullptr;
-    if (index == nullptr) {
-        draw_sides(mesh, canvas, view, clip, under_numbers, selection);
-    } else if (under_numbers == nullptr || !every_line_hidden(*index, view, *under_numbers)) {
-        selection.sides = select_sides(*index, mesh, view, clip, under_numbers);
+    const bool sides_hidden = index != nullptr && under_numbers != nullptr &&
+                              every_line_hidden(*index, view, *under_numbers);
+    if (!sides_hidden) {
+        if (index != nullptr) {
+            selection.sides = select_sides(*index, mesh, view, clip, under_numbers);
+        }
         draw_sides(mesh, canvas, view, clip, under_numbers, selection);
     }
     if (atlas != nullptr && cover) {
